@@ -1,0 +1,24 @@
+// Cuts the number list text ("111;222;333;") into its entries without allocating.
+#pragma once
+
+#include <cstddef>
+
+// Calls onEntry(entry, entryLength) for each entry of text[0, length) in text order.
+// Every entry ends at the next ';'. The empty text has no entry, the ';' after the last
+// entry adds no empty one, and a leading ';' or two ';' in a row give an empty entry.
+// A last piece without its ';' is an entry too. onEntry returns false to stop the walk.
+// Returns true when onEntry stopped it early.
+template <class CharT, class OnEntry>
+bool SplitNumberList(const CharT* text, std::size_t length, OnEntry&& onEntry)
+{
+    std::size_t start = 0;
+    while (start < length) {
+        std::size_t end = start;
+        while (end < length && text[end] != CharT(';'))
+            ++end;
+        if (!onEntry(text + start, end - start))
+            return true;
+        start = end + 1;  // past the ';', or past the end when there was none
+    }
+    return false;
+}
