@@ -2,6 +2,7 @@
 #include "platform/telephony/tests/test_line_app.h"
 
 #include "platform/telephony/standin_protocol.h"
+#include "platform/telephony/unique_handle.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,39 @@ TEST_F(LineAppTest, CallNotDroppedRingsUntilTheCallerHangsUp)
     EXPECT_EQ(static_cast<DWORD_PTR>(LINECALLSTATE_IDLE), got[4].param1);
     EXPECT_EQ(1u, log.Read("hangup").size());
     EXPECT_TRUE(log.Read("drop").empty());
+}
+
+TEST_F(LineAppTest, DropAfterTheNotificationsEndsTheCallThroughTheWindow)
+{
+    Open();
+    // Placed from this very thread, so the notifications have run when SendMessage returns.
+    CallRequest request = {};
+    request.message = LINE_CALLINFO;
+    request.param1 = LINECALLINFOSTATE_CALLERID;
+    request.callerChars = 3;
+    wcscpy(request.caller, L"357");
+    COPYDATASTRUCT data = {kPlaceCallRequest, sizeof(request), &request};
+    LRESULT reply = SendMessageW(FindTelephonyApp(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    ASSERT_EQ(CallReply::Rang, ReplyKind(reply));
+    ASSERT_EQ(3u, TestLineApp::notifications.size());
+
+    const HCALL call = ReplyCall(reply);
+    LONG requestId = lineDrop(call, nullptr, 0);
+    EXPECT_GT(requestId, 0);
+    EXPECT_EQ(3u, TestLineApp::notifications.size()) << "nothing is delivered from inside lineDrop";
+    EXPECT_EQ(LINEERR_INVALCALLSTATE, lineDrop(call, nullptr, 0)) << "a call is dropped once";
+
+    // The end arrives through the window once this thread dispatches messages again.
+    UniqueKernelHandle never(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (TestLineApp::notifications.size() < 6 && GetTickCount64() < deadline)
+        PumpUntil(never.Get(), 50);
+    const auto& got = TestLineApp::notifications;
+    ASSERT_EQ(6u, got.size()) << Describe(got);
+    EXPECT_EQ(static_cast<DWORD>(LINE_REPLY), got[3].message);
+    EXPECT_EQ(static_cast<DWORD_PTR>(requestId), got[3].param1);
+    EXPECT_EQ(static_cast<DWORD_PTR>(LINECALLSTATE_IDLE), got[5].param1);
+    EXPECT_EQ(LINEERR_INVALCALLHANDLE, lineDrop(call, nullptr, 0)) << "an idle call is gone";
 }
 
 TEST_F(LineAppTest, OtherNotificationsCarryWhatWasAskedFor)
