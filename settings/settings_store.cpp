@@ -1,0 +1,87 @@
+// The settings store: reads and writes HKLM\Software\Kelvoro\Tolvane, value "Blacklist".
+#include "settings/settings_store.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "settings/registry_text.h"
+
+CString g_strNumberList;
+
+namespace {
+
+const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
+const wchar_t kValueName[] = L"Blacklist";
+
+// The device ignores the access mask (it is passed as 0 there); desktop Windows honours it.
+const REGSAM kKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
+
+// The settings key, opened (and created when absent) for one store operation.
+class CSettingsKey {
+public:
+    CSettingsKey()
+    {
+        DWORD dwDisposition = 0;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, kKeyAccess, nullptr,
+                            &m_hKey, &dwDisposition) != ERROR_SUCCESS)
+            m_hKey = nullptr;
+    }
+    ~CSettingsKey()
+    {
+        if (m_hKey)
+            RegCloseKey(m_hKey);
+    }
+    CSettingsKey(const CSettingsKey&) = delete;
+    CSettingsKey& operator=(const CSettingsKey&) = delete;
+
+    bool IsOpen() const { return m_hKey != nullptr; }
+    HKEY Get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+}  // namespace
+
+BOOL ReadNumberList(CString& strNumberList)
+{
+    CSettingsKey key;
+    if (!key.IsOpen())
+        return FALSE;
+
+    BYTE data[kNumberListReadCapacityBytes];
+    DWORD dwType = 0;
+    DWORD dwSize = sizeof(data);
+    if (RegQueryValueExW(key.Get(), kValueName, nullptr, &dwType, data, &dwSize) != ERROR_SUCCESS)
+        return FALSE;
+
+    // The text ends at its first NUL or at the end of what the registry returned, whatever
+    // the value's type: nothing past the returned bytes is read.
+    wchar_t text[kNumberListReadCapacityBytes / sizeof(wchar_t)];
+    const size_t nLength = DecodeRegistryText(data, dwSize < sizeof(data) ? dwSize : sizeof(data), text);
+    strNumberList = CString(text, static_cast<int>(nLength));
+    return TRUE;
+}
+
+int WriteNumberList(CString strNumberList)
+{
+    const size_t nLength = wcslen(strNumberList);
+    if (nLength > kNumberListMaxChars)
+        return 0;
+
+    CSettingsKey key;
+    if (!key.IsOpen())
+        return 0;
+
+    const LPCWSTR pszText = strNumberList;
+    const DWORD cbData = static_cast<DWORD>((nLength + 1) * sizeof(wchar_t));
+    if (RegSetValueExW(key.Get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
+                       cbData) != ERROR_SUCCESS)
+        return 0;
+
+    // The device's registry reaches storage only when flushed; without it a reported save can
+    // be lost at the next soft reset. The flush's own result does not change what was stored.
+    RegFlushKey(key.Get());
+    return 1;
+}

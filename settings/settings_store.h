@@ -1,0 +1,15 @@
+// The settings store: the blacklist kept as one registry value, loaded into and saved from memory.
+#pragma once
+
+#include <afx.h>
+
+// The blacklist in memory, in its stored text form ("111;222;"). One for the whole process.
+extern CString g_strNumberList;
+
+// Replaces strNumberList with the stored list. FALSE (and strNumberList untouched) when the
+// key cannot be opened, the value is missing or does not fit the read capacity.
+BOOL ReadNumberList(CString& strNumberList);
+
+// Stores the list text. 1 when it was stored, 0 otherwise. A text longer than the read
+// capacity allows is refused (0, nothing written): it could never be loaded again.
+int WriteNumberList(CString strNumberList);
