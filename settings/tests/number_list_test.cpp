@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,61 +18,47 @@ using Unit = char16_t;
 #define UNITS(s) u##s
 #endif
 using Text = std::basic_string<Unit>;
+using Entries = std::vector<Text>;
 
-std::vector<Text> Entries(const Text& text)
+// The entries of text[0, length), and whether the walk was stopped after maxEntries.
+Entries Split(const Text& text, size_t length, size_t maxEntries, bool* stopped = nullptr)
 {
-    std::vector<Text> entries;
-    SplitNumberList(text.data(), text.size(), [&](const Unit* entry, size_t length) {
-        entries.emplace_back(entry, length);
-        return true;
+    Entries entries;
+    const bool wasStopped = SplitNumberList(text.data(), length, [&](const Unit* e, size_t n) {
+        entries.emplace_back(e, n);
+        return entries.size() < maxEntries;
     });
+    if (stopped)
+        *stopped = wasStopped;
     return entries;
 }
 
-TEST(SplitNumberList, EachEntryEndsAtItsSemicolon)
+Entries Split(const Text& text)
 {
-    EXPECT_EQ(Entries(UNITS("123;456;")), (std::vector<Text>{UNITS("123"), UNITS("456")}));
-    // Entries are delivered verbatim: blanks, plus signs and letters stay.
-    EXPECT_EQ(Entries(UNITS(" 1+a ;")), (std::vector<Text>{UNITS(" 1+a ")}));
-    // A ';' typed inside an entry ("12;34" saved as "12;34;") cuts it in two.
-    EXPECT_EQ(Entries(UNITS("12;34;")), (std::vector<Text>{UNITS("12"), UNITS("34")}));
+    return Split(text, text.size(), SIZE_MAX);
 }
 
-TEST(SplitNumberList, EmptyEntriesComeOnlyFromLeadingOrDoubledSemicolons)
+TEST(SplitNumberList, CutsAtEachSemicolon)
 {
-    EXPECT_TRUE(Entries(UNITS("")).empty());
-    EXPECT_EQ(Entries(UNITS(";")), (std::vector<Text>{UNITS("")}));
-    EXPECT_EQ(Entries(UNITS("123;;456;")),
-              (std::vector<Text>{UNITS("123"), UNITS(""), UNITS("456")}));
-    EXPECT_EQ(Entries(UNITS(";123;")), (std::vector<Text>{UNITS(""), UNITS("123")}));
-    EXPECT_EQ(Entries(UNITS("246;;")), (std::vector<Text>{UNITS("246"), UNITS("")}));
-}
-
-TEST(SplitNumberList, LastPieceWithoutSemicolonIsAnEntry)
-{
-    EXPECT_EQ(Entries(UNITS("123;456")), (std::vector<Text>{UNITS("123"), UNITS("456")}));
-    EXPECT_EQ(Entries(UNITS("7")), (std::vector<Text>{UNITS("7")}));
+    EXPECT_EQ(Split(UNITS("123;456;")), (Entries{UNITS("123"), UNITS("456")}));
+    EXPECT_EQ(Split(UNITS(" 1+a ;")), (Entries{UNITS(" 1+a ")}));  // verbatim
+    EXPECT_EQ(Split(UNITS("12;34;")), (Entries{UNITS("12"), UNITS("34")}));
+    // The last piece is an entry without its ';'.
+    EXPECT_EQ(Split(UNITS("123;456")), (Entries{UNITS("123"), UNITS("456")}));
+    // Empty entries come only from a leading ';' or two in a row, never from the final one.
+    EXPECT_TRUE(Split(UNITS("")).empty());
+    EXPECT_EQ(Split(UNITS(";")), (Entries{UNITS("")}));
+    EXPECT_EQ(Split(UNITS("123;;456;")), (Entries{UNITS("123"), UNITS(""), UNITS("456")}));
+    EXPECT_EQ(Split(UNITS(";123;")), (Entries{UNITS(""), UNITS("123")}));
 }
 
 TEST(SplitNumberList, StopsWhenAskedAndReadsOnlyTheGivenLength)
 {
-    const Text text = UNITS("1;2;3;");
-    std::vector<Text> seen;
-    const bool stopped = SplitNumberList(text.data(), text.size(), [&](const Unit* e, size_t n) {
-        seen.emplace_back(e, n);
-        return seen.size() < 2;
-    });
+    bool stopped = false;
+    EXPECT_EQ(Split(UNITS("1;2;3;"), 6, 2, &stopped), (Entries{UNITS("1"), UNITS("2")}));
     EXPECT_TRUE(stopped);
-    EXPECT_EQ(seen, (std::vector<Text>{UNITS("1"), UNITS("2")}));
-
-    // Only the first 3 units ("1;2") are the text; the rest must not be looked at.
-    EXPECT_EQ(Entries(Text(text, 0, 3)), (std::vector<Text>{UNITS("1"), UNITS("2")}));
-    seen.clear();
-    EXPECT_FALSE(SplitNumberList(text.data(), 3, [&](const Unit* e, size_t n) {
-        seen.emplace_back(e, n);
-        return true;
-    }));
-    EXPECT_EQ(seen, (std::vector<Text>{UNITS("1"), UNITS("2")}));
+    EXPECT_EQ(Split(UNITS("1;2;3;"), 3, SIZE_MAX, &stopped), (Entries{UNITS("1"), UNITS("2")}));
+    EXPECT_FALSE(stopped);
 }
 
 }  // namespace
