@@ -3,7 +3,10 @@
 
 #include "platform/telephony/standin_protocol.h"
 
+#include "platform/telephony/unique_handle.h"
+
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -91,6 +94,42 @@ PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs)
     outcome.result = PhoneResult::Rang;
     outcome.lineOpened = true;
     return outcome;
+}
+
+PhoneOutcome PlaceCallWhilePumping(const PhoneCall& call, DWORD timeoutMs)
+{
+    UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done.IsValid())
+        return Failure(L"no event for the helper thread");
+    PhoneOutcome outcome;
+    std::thread caller([&] {
+        outcome = PlaceCall(call, timeoutMs);
+        SetEvent(done.Get());
+    });
+    // PlaceCall ends by itself within timeoutMs; the pump's own limit is only a safety net.
+    PumpMessagesUntil(done.Get(), timeoutMs + 5000);
+    caller.join();
+    return outcome;
+}
+
+bool PumpMessagesUntil(HANDLE handle, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        DWORD left = Remaining(deadline);
+        if (left == 0)
+            return false;
+        DWORD wait = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0)
+            return true;
+        if (wait != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
 }
 
 HWND FindTelephonyApp()

@@ -2,8 +2,8 @@
 //
 // The application is whatever process called lineInitializeExW on our tapi32.dll; its hidden
 // window (class kStandInWindowClass) takes the requests. Both the phone tool and in-process
-// tests use these functions. A test that is itself the telephony application must keep that
-// thread dispatching messages while another thread calls PlaceCall, or the call times out.
+// tests use these functions. The application's thread must dispatch messages while a call is
+// placed, or the call times out; a test that is itself the application uses PlaceCallWhilePumping.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +44,13 @@ struct PhoneOutcome {
 // Delivers the call to the running telephony application and waits, at most timeoutMs in all,
 // until its notifications have been handled; a call that was not dropped is then hung up.
 PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs);
+
+// PlaceCall for a test whose own thread is the telephony application: the call is placed from
+// a helper thread while this thread dispatches its messages (and so runs the notifications).
+PhoneOutcome PlaceCallWhilePumping(const PhoneCall& call, DWORD timeoutMs);
+
+// Dispatches this thread's messages until handle is signalled; false after timeoutMs.
+bool PumpMessagesUntil(HANDLE handle, DWORD timeoutMs);
 
 // The hidden window of a running telephony application, or null.
 HWND FindTelephonyApp();

@@ -3,11 +3,9 @@
 
 #include "platform/telephony/unique_handle.h"
 
-#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 std::function<bool(const std::wstring&)> TestLineApp::shouldDrop;
 std::vector<Notification> TestLineApp::notifications;
@@ -44,7 +42,6 @@ CallerRead ReadCaller(HCALL call)
     const auto* info = reinterpret_cast<const LINECALLINFO*>(buffer.data());
     read.callerSize = info->dwCallerIDSize;
     read.callerOffset = info->dwCallerIDOffset;
-    read.callerFlags = info->dwCallerIDFlags;
     if (read.callerSize != 0 && read.callerOffset < total && read.callerSize <= total - read.callerOffset) {
         const auto* text = reinterpret_cast<const wchar_t*>(buffer.data() + read.callerOffset);
         size_t chars = read.callerSize / sizeof(wchar_t);
@@ -147,39 +144,6 @@ LONG TestLineApp::Shutdown()
     return lineShutdown(m_app);
 }
 
-bool PumpUntil(HANDLE handle, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return false;
-        DWORD wait = MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0)
-            return true;
-        if (wait != WAIT_OBJECT_0 + 1)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
-PhoneOutcome PlaceCallPumping(const PhoneCall& call)
-{
-    UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    PhoneOutcome outcome;
-    std::thread caller([&] {
-        outcome = PlaceCall(call, kCallTimeoutMs);
-        SetEvent(done.Get());
-    });
-    PumpUntil(done.Get(), 2 * kCallTimeoutMs);
-    caller.join();
-    return outcome;
-}
-
 PhoneRun RunPhone(const std::wstring& args)
 {
     PhoneRun run;
@@ -201,7 +165,7 @@ PhoneRun RunPhone(const std::wstring& args)
                            &process)) {
             UniqueKernelHandle processHandle(process.hProcess);
             UniqueKernelHandle threadHandle(process.hThread);
-            if (PumpUntil(processHandle.Get(), 3 * kCallTimeoutMs))
+            if (PumpMessagesUntil(processHandle.Get(), 3 * kCallTimeoutMs))
                 GetExitCodeProcess(processHandle.Get(), &run.exitCode);
             else
                 TerminateProcess(processHandle.Get(), 99);

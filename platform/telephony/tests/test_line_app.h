@@ -34,7 +34,6 @@ struct CallerRead {
     std::vector<CallInfoRequest> requests;
     DWORD callerSize = 0;
     DWORD callerOffset = 0;
-    DWORD callerFlags = 0;
     std::wstring caller;   // read within dwCallerIDSize, up to a terminating zero
     LONG dropResult = 0;   // lineDrop's result, 0 when the call was not dropped
 };
@@ -58,7 +57,6 @@ public:
     void CloseAll();
     LONG Shutdown();
 
-    HLINEAPP App() const { return m_app; }
     DWORD Devices() const { return m_devices; }
     HLINE Line(DWORD device) const { return device < m_lines.size() ? m_lines[device] : 0; }
 
@@ -73,12 +71,6 @@ private:
     bool m_initialized = false;
     std::vector<HLINE> m_lines;
 };
-
-// Dispatches this thread's messages until handle is signalled; false after timeoutMs.
-bool PumpUntil(HANDLE handle, DWORD timeoutMs);
-
-// PlaceCall from another thread while this thread, the application's, dispatches messages.
-PhoneOutcome PlaceCallPumping(const PhoneCall& call);
 
 // Runs `phone.exe args` (beside the test) while this thread dispatches messages.
 struct PhoneRun {
