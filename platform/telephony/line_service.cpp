@@ -161,7 +161,9 @@ LONG LineService::GetCallInfo(HCALL call, LINECALLINFO* info)
             result = LINEERR_INVALPOINTER;
         else if (m_apps.at(found->second.app).config.failGetCallInfo)
             result = LINEERR_OPERATIONFAILED;
-        else if ((total = info->dwTotalSize) < sizeof(LINECALLINFO))
+        else
+            total = info->dwTotalSize;
+        if (result == 0 && total < sizeof(LINECALLINFO))
             result = LINEERR_STRUCTURETOOSMALL;
         if (result == 0) {
             const Call& entry = found->second;
