@@ -31,9 +31,11 @@ CString ReadCallerNumber(HCALL hCall)
         return CString();
 
     const CallerIdText caller = FindCallerId(info.record.get(), info.size);
-    std::unique_ptr<wchar_t[]> pszCaller(new wchar_t[caller.length + 1]);
-    CopyCallerId(caller, pszCaller.get());
-    return CString(pszCaller.get(), static_cast<int>(caller.length));
+    const int nLength = static_cast<int>(caller.length);
+    CString strCaller;
+    CopyCallerId(caller, strCaller.GetBuffer(nLength));
+    strCaller.ReleaseBuffer(nLength);
+    return strCaller;
 }
 
 }  // namespace
