@@ -1,63 +1,44 @@
 // Tests the cutting of the number list text into entries.
 #include "settings/number_list.h"
+#include "tests/unit_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace {
 
-// The Windows build works on wchar_t, the native build on char16_t.
-#ifdef _WIN32
-using Unit = wchar_t;
-#define UNITS(s) L##s
-#else
-using Unit = char16_t;
-#define UNITS(s) u##s
-#endif
-using Text = std::basic_string<Unit>;
 using Entries = std::vector<Text>;
 
-// The entries of text[0, length), and whether the walk was stopped after maxEntries.
-Entries Split(const Text& text, size_t length, size_t maxEntries, bool* stopped = nullptr)
+// The entries of list[0, length), and whether the walk was stopped after maxEntries.
+Entries Split(const Text& list, bool* stopped, size_t maxEntries = SIZE_MAX,
+              size_t length = SIZE_MAX)
 {
     Entries entries;
-    const bool wasStopped = SplitNumberList(text.data(), length, [&](const Unit* e, size_t n) {
+    auto take = [&](const Unit* e, size_t n) {
         entries.emplace_back(e, n);
         return entries.size() < maxEntries;
-    });
-    if (stopped)
-        *stopped = wasStopped;
+    };
+    *stopped = SplitNumberList(list.data(), length < list.size() ? length : list.size(), take);
     return entries;
 }
 
-Entries Split(const Text& text)
+TEST(SplitNumberList, CutsAtEachSemicolonUntilStoppedOrAtTheGivenLength)
 {
-    return Split(text, text.size(), SIZE_MAX);
-}
+    bool stopped = true;
+    // Verbatim; the last entry needs no ';'; empty entries come only from a leading ';' or
+    // two in a row, never from the final one.
+    EXPECT_EQ(Split(UNITS(" 1+a ;456"), &stopped), (Entries{UNITS(" 1+a "), UNITS("456")}));
+    EXPECT_TRUE(Split(UNITS(""), &stopped).empty());
+    EXPECT_EQ(Split(UNITS(";"), &stopped), (Entries{UNITS("")}));
+    EXPECT_EQ(Split(UNITS(";12;;34;"), &stopped),
+              (Entries{UNITS(""), UNITS("12"), UNITS(""), UNITS("34")}));
+    EXPECT_FALSE(stopped);
 
-TEST(SplitNumberList, CutsAtEachSemicolon)
-{
-    EXPECT_EQ(Split(UNITS("123;456;")), (Entries{UNITS("123"), UNITS("456")}));
-    EXPECT_EQ(Split(UNITS(" 1+a ;")), (Entries{UNITS(" 1+a ")}));  // verbatim
-    EXPECT_EQ(Split(UNITS("12;34;")), (Entries{UNITS("12"), UNITS("34")}));
-    // The last piece is an entry without its ';'.
-    EXPECT_EQ(Split(UNITS("123;456")), (Entries{UNITS("123"), UNITS("456")}));
-    // Empty entries come only from a leading ';' or two in a row, never from the final one.
-    EXPECT_TRUE(Split(UNITS("")).empty());
-    EXPECT_EQ(Split(UNITS(";")), (Entries{UNITS("")}));
-    EXPECT_EQ(Split(UNITS("123;;456;")), (Entries{UNITS("123"), UNITS(""), UNITS("456")}));
-    EXPECT_EQ(Split(UNITS(";123;")), (Entries{UNITS(""), UNITS("123")}));
-}
-
-TEST(SplitNumberList, StopsWhenAskedAndReadsOnlyTheGivenLength)
-{
-    bool stopped = false;
-    EXPECT_EQ(Split(UNITS("1;2;3;"), 6, 2, &stopped), (Entries{UNITS("1"), UNITS("2")}));
+    EXPECT_EQ(Split(UNITS("1;2;3;"), &stopped, 2), (Entries{UNITS("1"), UNITS("2")}));
     EXPECT_TRUE(stopped);
-    EXPECT_EQ(Split(UNITS("1;2;3;"), 3, SIZE_MAX, &stopped), (Entries{UNITS("1"), UNITS("2")}));
+    EXPECT_EQ(Split(UNITS("1;2;3;"), &stopped, SIZE_MAX, 3), (Entries{UNITS("1"), UNITS("2")}));
     EXPECT_FALSE(stopped);
 }
 
