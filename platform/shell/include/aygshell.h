@@ -51,6 +51,9 @@ static_assert(sizeof(SHMENUBARINFO) == 36, "the device's SHMENUBARINFO is 36 byt
 
 BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi);
 
+// Sent to the menu bar window: answers the menu it was built from (owned by the bar).
+#define SHCMBM_GETMENU              (WM_USER + 402)
+
 // SHDoneButton
 #define SHDB_SHOW                   0x0001
 #define SHDB_HIDE                   0x0002
