@@ -35,8 +35,8 @@ TEST(FullScreenDialog, FillsTheScreenBetweenItsStripsAndFollowsTheScreenBothWays
     EXPECT_EQ((Box{0, 294, 240, 320}), WindowBox(BarOf(dialog.hwnd)));
     EXPECT_EQ(nullptr, FindWindowExW(BarOf(dialog.hwnd), nullptr, L"Button", nullptr)) << "empty";
     {
-        TurnedScreen landscape(320, 240);
         const int sizesBefore = dialog.log.sizes;
+        TurnedScreen landscape(320, 240);
         ASSERT_EQ(320, GetSystemMetrics(SM_CXSCREEN)) << "Wine refused to turn the screen";
         EXPECT_EQ((Box{0, 26, 320, 214}), WindowBox(dialog.hwnd));
         EXPECT_EQ((Box{0, 0, 320, 26}), WindowBox(TitleOf(dialog.hwnd)));
