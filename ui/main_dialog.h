@@ -6,6 +6,7 @@
 #include <aygshell.h>
 
 #include "engine/line_session.h"
+#include "engine/screening_rules.h"
 #include "resource.h"
 
 class COstrelDlg : public CDialog {

@@ -37,6 +37,10 @@ public:
     int Find(wchar_t ch, int nStart = 0) const noexcept;
     int Find(LPCWSTR pszSub, int nStart = 0) const noexcept;
 
+    // Replaces the text with string nID of the application's string table, whatever language
+    // the table is tagged with; FALSE, and the text unchanged, when there is no such string.
+    BOOL LoadString(UINT nID);
+
     // Lends out the characters for writing, with room for at least nMinLength of them and a
     // terminator. Until ReleaseBuffer, copies of this string get characters of their own.
     LPWSTR GetBuffer(int nMinLength);
