@@ -85,15 +85,19 @@ TEST(MenuBar, PlainItemsAreButtonsInMenuOrderThatSendTheirCommandsAndKeepTheDial
     SendMessageW(remove, BM_CLICK, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return HasCommand(dialog.log, ID_SETTING_DELETE); }));
 
-    // A real tap: the pointer goes down and up over "Save".
+    // A real tap on "Save". Every event carries the point: Wine may move its cursor to where the X
+    // pointer is (outside the device screen) between two events.
     SetForegroundWindow(dialog.hwnd);
     const auto box = WindowBox(save);
-    SetCursorPos((box[0] + box[2]) / 2, (box[1] + box[3]) / 2);
-    INPUT taps[2] = {};
-    taps[0].type = taps[1].type = INPUT_MOUSE;
-    taps[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    taps[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ASSERT_EQ(2u, SendInput(2, taps, sizeof(INPUT)));
+    INPUT taps[3] = {};
+    const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        taps[i].type = INPUT_MOUSE;
+        taps[i].mi.dx = ((box[0] + box[2]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+        taps[i].mi.dy = ((box[1] + box[3]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+        taps[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
+    }
+    ASSERT_EQ(3u, SendInput(3, taps, sizeof(INPUT)));
     EXPECT_TRUE(PumpUntil([&] { return HasCommand(dialog.log, ID_SETTING_SAVE); }));
     EXPECT_EQ(dialog.hwnd, GetActiveWindow()) << "a tap on the bar leaves the dialog active";
 }
