@@ -53,19 +53,18 @@ TEST(MenuBar, APopupOpensAboveItsButtonAndItsChosenCommandReachesTheParent)
                 items.push_back(text);
             }
         } else if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !menuRect.bottom) {
-            HWND menuWindow = reinterpret_cast<HWND>(lParam);
-            GetWindowRect(menuWindow, &menuRect);
-            for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})  // the second item: "Run Backgroud"
-                PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+            GetWindowRect(reinterpret_cast<HWND>(lParam), &menuRect);
+            PressKeys({VK_DOWN, VK_DOWN, VK_RETURN});  // the second item: "Run Backgroud"
         }
     };
-    SendMessageW(operate, BM_CLICK, 0, 0);  // returns once the menu has closed
+    SetForegroundWindow(dialog.hwnd);
+    ASSERT_TRUE(Tap(operate));  // the menu runs its loop inside the pumping below
+    EXPECT_TRUE(PumpUntil([&] { return HasCommand(dialog.log, ID_OPERATE_RUNBACKGROUND); }));
     EXPECT_EQ((std::vector<std::wstring>{L"Help", L"Run Backgroud", L"Deactive"}), items);
     RECT button;
     GetWindowRect(operate, &button);
     EXPECT_GT(menuRect.bottom, 0) << "the menu never opened";
     EXPECT_LE(menuRect.bottom, button.top) << "the menu opens above its button";
-    EXPECT_TRUE(PumpUntil([&] { return HasCommand(dialog.log, ID_OPERATE_RUNBACKGROUND); }));
 }
 
 TEST(MenuBar, PlainItemsAreButtonsInMenuOrderThatSendTheirCommandsAndKeepTheDialogActive)
@@ -85,19 +84,8 @@ TEST(MenuBar, PlainItemsAreButtonsInMenuOrderThatSendTheirCommandsAndKeepTheDial
     SendMessageW(remove, BM_CLICK, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return HasCommand(dialog.log, ID_SETTING_DELETE); }));
 
-    // A real tap on "Save". Every event carries the point: Wine may move its cursor to where the X
-    // pointer is (outside the device screen) between two events.
     SetForegroundWindow(dialog.hwnd);
-    const auto box = WindowBox(save);
-    INPUT taps[3] = {};
-    const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        taps[i].type = INPUT_MOUSE;
-        taps[i].mi.dx = ((box[0] + box[2]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
-        taps[i].mi.dy = ((box[1] + box[3]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
-        taps[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
-    }
-    ASSERT_EQ(3u, SendInput(3, taps, sizeof(INPUT)));
+    ASSERT_TRUE(Tap(save));
     EXPECT_TRUE(PumpUntil([&] { return HasCommand(dialog.log, ID_SETTING_SAVE); }));
     EXPECT_EQ(dialog.hwnd, GetActiveWindow()) << "a tap on the bar leaves the dialog active";
 }

@@ -60,6 +60,37 @@ LONG TurnedScreen::Turn(int cx, int cy)
     return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
 }
 
+bool Tap(HWND hwnd)
+{
+    // Every event carries the point: Wine may move its cursor to where the X pointer is (outside
+    // the device screen) between two events.
+    RECT box = {};
+    GetWindowRect(hwnd, &box);
+    INPUT taps[3] = {};
+    const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        taps[i].type = INPUT_MOUSE;
+        taps[i].mi.dx = ((box.left + box.right) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+        taps[i].mi.dy = ((box.top + box.bottom) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+        taps[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
+    }
+    return SendInput(3, taps, sizeof(INPUT)) == 3;
+}
+
+bool PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> strokes;
+    for (WORD key : keys) {
+        INPUT stroke = {};
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+        strokes.push_back(stroke);
+        stroke.ki.dwFlags = KEYEVENTF_KEYUP;
+        strokes.push_back(stroke);
+    }
+    return SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT)) == strokes.size();
+}
+
 HWND OwnedShellWindow(HWND dialog, const wchar_t* className)
 {
     for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, className, nullptr));)

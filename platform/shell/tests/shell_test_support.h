@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 const DWORD kFrameworkFlags = 0x2D;  // ok button, full screen, input panel down, empty menu bar
@@ -36,6 +37,10 @@ struct TurnedScreen {
     ~TurnedScreen() { Turn(240, 320); }
     static LONG Turn(int cx, int cy);
 };
+
+// Real input: a tap in the middle of hwnd, and key strokes (down and up each).
+bool Tap(HWND hwnd);
+bool PressKeys(std::initializer_list<WORD> keys);
 
 // The strip of class className owned by dialog, or null.
 HWND OwnedShellWindow(HWND dialog, const wchar_t* className);
