@@ -41,6 +41,8 @@ std::unique_ptr<Target> StartTarget(const EnvironmentChanges& environment = {})
     target->window = WaitForTopLevelWindow(DRIVER_TARGET_TITLE, target->program.ProcessId(), kDeadlineMs);
     EXPECT_NE(nullptr, target->window) << "the target's window did not appear";
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target->window) != FALSE; }, kDeadlineMs));
+    // Settled: shown, activated and painted, so that nothing it still does races the test.
+    EXPECT_TRUE(target->program.WaitForInputIdle(kDeadlineMs));
     return target;
 }
 
@@ -190,6 +192,7 @@ TEST_F(DesktopDriverTest, ClicksReachCoveredWindowsButNotMinimisedOnes)
     ASSERT_TRUE(WaitUntil([&] { return WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}) ==
                                        above->Control(IDC_SECOND); },
                           kDeadlineMs));
+    ASSERT_TRUE(WaitUntil([&] { return ForegroundProcessId() == above->program.ProcessId(); }, kDeadlineMs));
 
     ASSERT_TRUE(Click(radio));
     EXPECT_TRUE(WaitUntil([&] { return IsButtonChecked(radio); }, kDeadlineMs));
@@ -214,6 +217,8 @@ TEST_F(DesktopDriverTest, ScreenshotsShowTheWholeDeviceScreen)
     GetWindowRect(target->window, &frame);
     const POINT outside = {inside.x, frame.bottom + 2};
     ASSERT_LT(outside.y, 320) << "the dialog leaves no desktop below it";
+
+    ASSERT_LT(inside.x, 240) << "the dialog is wider than the screen";
 
     const std::wstring path = TempPath(L"desktop_driver_test.png");
     Picture picture;

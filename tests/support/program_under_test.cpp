@@ -118,6 +118,11 @@ bool ProgramUnderTest::IsRunning() const
     return m_process.IsValid() && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
+bool ProgramUnderTest::WaitForInputIdle(DWORD timeoutMs) const
+{
+    return IsRunning() && ::WaitForInputIdle(m_process.Get(), timeoutMs) == 0;
+}
+
 bool ProgramUnderTest::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 {
     if (!m_process.IsValid() || WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)

@@ -30,6 +30,10 @@ public:
     HANDLE Process() const { return m_process.Get(); }
     bool IsRunning() const;
 
+    // Waits until the program has handled all its input and painting and waits for more,
+    // e.g. before a screenshot; false on timeout or when none is running.
+    bool WaitForInputIdle(DWORD timeoutMs) const;
+
     // Waits for the program to end; false on timeout or when none was started.
     // exitCode (optional) receives its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
