@@ -30,8 +30,9 @@ public:
     HANDLE Process() const { return m_process.Get(); }
     bool IsRunning() const;
 
-    // Waits until the program has handled all its input and painting and waits for more,
-    // e.g. before a screenshot; false on timeout or when none is running.
+    // Waits until the freshly started program has shown and painted its window and waits for
+    // input; false on timeout or when none is running. Meant for start-up: later, the program
+    // may count as idle already, so wait for a visible effect with WaitUntil instead.
     bool WaitForInputIdle(DWORD timeoutMs) const;
 
     // Waits for the program to end; false on timeout or when none was started.
