@@ -28,10 +28,13 @@ SIZE ScreenSize()
     return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+// Drawn afresh at its new place: after a turn of the screen Wine's copy of the old bits is garbage.
 void MoveStrip(HWND strip, int top, int width, int height)
 {
-    if (strip)
-        SetWindowPos(strip, nullptr, 0, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!strip)
+        return;
+    SetWindowPos(strip, nullptr, 0, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // Places the strips along the screen's edges and a full-screen window between them. A minimised
