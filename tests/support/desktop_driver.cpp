@@ -60,6 +60,14 @@ HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutM
     return found;
 }
 
+HWND WaitForTopLevelWindowOfClass(const wchar_t* className, DWORD processId, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevelWindow(className, nullptr, processId, false)) != nullptr; },
+              timeoutMs);
+    return found;
+}
+
 HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs)
 {
     const wchar_t* const kMenuClass = L"#32768";  // the system class of every popup menu window

@@ -21,6 +21,10 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // null when none appeared within timeoutMs.
 HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs);
 
+// A top-level window of the window class, visible or not, of the process (0: any process),
+// e.g. a menu bar that has no title; null when none appeared within timeoutMs.
+HWND WaitForTopLevelWindowOfClass(const wchar_t* className, DWORD processId, DWORD timeoutMs);
+
 // The visible popup menu (TrackPopupMenu or a menu bar's menu) of the process; null on timeout.
 // Wait for it before pressing keys meant for the menu: until it is open they go elsewhere.
 HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs);

@@ -155,6 +155,7 @@ TEST_F(DesktopDriverTest, KeysChooseFromThePopupMenuAndTypeIntoTheFocusedField)
 {
     auto target = StartTarget();
     const DWORD processId = target->program.ProcessId();
+    EXPECT_EQ(target->window, WaitForTopLevelWindowOfClass(L"#32770", processId, kDeadlineMs));  // the dialog class
 
     ASSERT_TRUE(Click(target->Control(IDC_TEXT)));
     ASSERT_TRUE(WaitUntil([&] { return ForegroundProcessId() == processId; }, kDeadlineMs));
