@@ -14,10 +14,23 @@ namespace {
 
 const WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 
+// The built program, loaded for its resources only: what is checked is what ships.
+HMODULE ProgramModule()
+{
+    static const HMODULE module = [] {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring program(path);
+        program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"Ostrel.exe";
+        return LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    }();
+    return module;
+}
+
 // The bytes of one resource in the Chinese (PRC) language, empty when there is none.
 std::vector<BYTE> LoadBytes(LPCWSTR type, LPCWSTR name)
 {
-    HMODULE module = GetModuleHandleW(nullptr);
+    HMODULE module = ProgramModule();
     HRSRC found = FindResourceExW(module, type, name, kChinesePrc);
     const BYTE* p = found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found))) : nullptr;
     return p ? std::vector<BYTE>(p, p + SizeofResource(module, found)) : std::vector<BYTE>();
@@ -167,7 +180,7 @@ TEST(Icon, GroupHoldsThreeSizesAtThreeDepths)
             want.insert({size, bits});
     EXPECT_EQ(seen, want);
     for (int size : {16, 32})  // and the system makes icons of both sizes the dialog uses from it
-        EXPECT_TRUE(DestroyIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+        EXPECT_TRUE(DestroyIcon(static_cast<HICON>(LoadImageW(ProgramModule(),
             MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0)))) << size;
 }
 
@@ -217,13 +230,13 @@ BOOL CALLBACK CollectType(HMODULE module, LPWSTR type, LONG_PTR set)
 TEST(Languages, EveryResourceIsChinesePrc)
 {
     std::set<WORD> languages;
-    EnumResourceTypesW(GetModuleHandleW(nullptr), CollectType, reinterpret_cast<LONG_PTR>(&languages));
+    EnumResourceTypesW(ProgramModule(), CollectType, reinterpret_cast<LONG_PTR>(&languages));
     EXPECT_EQ(languages, std::set<WORD>{kChinesePrc});
 }
 
 TEST(DialogCreation, MainDialogComesUpWithTheWhiteListControlsHiddenAndDisabled)
 {
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OSTREL_DIALOG), nullptr,
+    HWND dialog = CreateDialogParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_OSTREL_DIALOG), nullptr,
                                      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     ASSERT_NE(dialog, nullptr) << GetLastError();
     const std::pair<int, bool> kShown[] = {{IDC_SET_BLACKLIST, true}, {IDC_ACCEPT_ALL, true},
