@@ -16,6 +16,21 @@ namespace {
 const DWORD kDialogShellFlags =
     SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN | SHIDIF_EMPTYMENU;
 
+// Messages whose answer the dialog manager takes from the dialog procedure's own return value,
+// not from DWLP_MSGRESULT.
+bool IsAnsweredByReturnValue(UINT message)
+{
+    switch (message) {
+    case WM_CHARTOITEM:
+    case WM_COMPAREITEM:
+    case WM_QUERYDRAGICON:
+    case WM_VKEYTOITEM:
+        return true;
+    default:
+        return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+    }
+}
+
 }  // namespace
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -102,6 +117,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPA
 
     LRESULT lResult = 0;
     if (pDlg->OnWndMsg(message, wParam, lParam, &lResult)) {
+        if (IsAnsweredByReturnValue(message))
+            return static_cast<INT_PTR>(lResult);
         SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, lResult);
         return TRUE;
     }
