@@ -2,8 +2,10 @@
 
 #include "engine/screening_policy.h"
 #include "settings/settings_store.h"
+#include "ui/template_layout.h"
 
 BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
+    ON_WM_SIZE()
     ON_COMMAND(ID_OPERATE_RUNBACKGROUND, &COstrelDlg::OnRunBackground)
     ON_COMMAND(ID_OPERATE_DEACTIVE, &COstrelDlg::OnDeactive)
     ON_BN_CLICKED(IDC_ACCEPT_ALL, &COstrelDlg::OnAcceptAll)
@@ -58,6 +60,15 @@ BOOL COstrelDlg::OnInitDialog()
 
     // The focus goes to the first tab stop, "Set Blacklist".
     return TRUE;
+}
+
+// Every size change, a minimise included: the controls take the places of the template that
+// fits the screen as it is now, whatever size the message carries. A square screen is landscape.
+void COstrelDlg::OnSize(UINT, int, int)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    ApplyTemplateLayout(AfxGetInstanceHandle(), m_hWnd, height > width ? IDD_OSTREL_DIALOG : IDD_OSTREL_DIALOG_WIDE);
 }
 
 // "Run Backgroud": out of sight, still screening.

@@ -20,6 +20,7 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual BOOL OnInitDialog();
 
+    afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnRunBackground();
     afx_msg void OnDeactive();
     afx_msg void OnAcceptAll();

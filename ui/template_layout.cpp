@@ -1,0 +1,149 @@
+// The Win32 side of the template re-layout: the walk reads the bytes, this moves the controls.
+#include "ui/template_layout.h"
+
+#include <string>
+
+namespace {
+
+// The id the platform gives static labels that need none; a lookup finds at most one of them.
+const std::uint16_t kUnnamedStaticId = 0xFFFF;
+
+// Collects one move per record in a deferred batch and refreshes each moved control.
+class LayoutFromTemplate : public DialogTemplateVisitor {
+public:
+    LayoutFromTemplate(HMODULE module, HWND dialog) : m_module(module), m_dialog(dialog) {}
+
+    bool OnHeader(const DialogTemplateHeader& header) override
+    {
+        m_batch = BeginDeferWindowPos(header.itemCount);
+        m_opened = m_batch != nullptr;
+        return m_opened;
+    }
+
+    void OnItem(const DialogItemRecord& item) override
+    {
+        const DialogItemFixed& fixed = item.fixed;
+        HWND control = GetDlgItem(m_dialog, fixed.id);
+        RECT rect = {fixed.x, fixed.y, fixed.x + fixed.cx, fixed.y + fixed.cy};
+        if (!control || !MapDialogRect(m_dialog, &rect)) {
+            m_complete = false;
+            return;
+        }
+        // A refused move frees the batch: the moves after it have nowhere to go.
+        if (m_batch)
+            m_batch = DeferWindowPos(m_batch, control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                                     rect.bottom - rect.top, SWP_NOZORDER);
+        if (!m_batch)
+            m_complete = false;
+        RefreshControlFromTemplate(m_module, m_dialog, fixed, item.windowClass, item.title);
+        if (fixed.id == kUnnamedStaticId)
+            ++m_unnamedStatics;
+    }
+
+    bool Opened() const { return m_opened; }
+
+    // All moves take effect together, after every refresh; true when the whole template was applied.
+    bool Commit()
+    {
+        if (m_batch && !EndDeferWindowPos(m_batch))
+            m_complete = false;
+        m_batch = nullptr;
+        return m_complete && m_unnamedStatics < 2;
+    }
+
+private:
+    HMODULE m_module;
+    HWND m_dialog;
+    HDWP m_batch = nullptr;
+    bool m_opened = false;
+    bool m_complete = true;
+    int m_unnamedStatics = 0;
+};
+
+std::wstring FieldText(const TemplateField& field)
+{
+    std::wstring text(field.length, L'\0');
+    for (std::size_t i = 0; i < field.length; ++i)
+        text[i] = static_cast<wchar_t>(TemplateFieldUnit(field, i));
+    return text;
+}
+
+void ReleaseImage(UINT imageType, HANDLE image)
+{
+    if (imageType == IMAGE_ICON)
+        DestroyIcon(static_cast<HICON>(image));
+    else
+        DeleteObject(image);
+}
+
+// Hands the control the template's icon or bitmap and releases the one it had. An image that
+// cannot be loaded leaves the control as it was; one the control does not take (a button has
+// no STM_ images) is released instead of the control's own.
+void ReplaceImage(HMODULE module, HWND dialog, int id, UINT imageType, std::uint16_t ordinal)
+{
+    HANDLE old = reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
+    HANDLE fresh = imageType == IMAGE_ICON ? static_cast<HANDLE>(LoadIconW(module, MAKEINTRESOURCEW(ordinal)))
+                                           : static_cast<HANDLE>(LoadBitmapW(module, MAKEINTRESOURCEW(ordinal)));
+    if (!fresh)
+        return;
+    SendDlgItemMessageW(dialog, id, STM_SETIMAGE, imageType, reinterpret_cast<LPARAM>(fresh));
+    HANDLE held = reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
+    if (held != fresh)
+        ReleaseImage(imageType, fresh);
+    else if (old && old != fresh)
+        ReleaseImage(imageType, old);
+}
+
+// Selects the selected entry again, when there is one.
+void Reselect(HWND dialog, int id, UINT getMessage, UINT setMessage)
+{
+    const LRESULT selected = SendDlgItemMessageW(dialog, id, getMessage, 0, 0);
+    if (selected != LB_ERR)
+        SendDlgItemMessageW(dialog, id, setMessage, static_cast<WPARAM>(selected), 0);
+}
+
+}  // namespace
+
+bool ApplyTemplateLayout(HMODULE module, HWND dialog, UINT templateId)
+{
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return false;
+
+    LayoutFromTemplate layout(module, dialog);
+    const bool walked = WalkDialogTemplate(static_cast<const std::uint8_t*>(bytes),
+                                           SizeofResource(module, found), layout);
+    if (!layout.Opened())
+        return false;
+    const bool applied = layout.Commit();
+    return walked && applied;
+}
+
+void RefreshControlFromTemplate(HMODULE module, HWND dialog, const DialogItemFixed& item,
+                                const TemplateField& windowClass, const TemplateField& text)
+{
+    if (!windowClass.isOrdinal)
+        return;
+    const int id = item.id;
+    switch (windowClass.ordinal) {
+    case kClassButton:
+    case kClassStatic:
+        if (!text.isOrdinal)
+            SetDlgItemTextW(dialog, id, FieldText(text).c_str());
+        else if ((item.style & 0x3) == 0x3)  // SS_ICON
+            ReplaceImage(module, dialog, id, IMAGE_ICON, text.ordinal);
+        else if ((item.style & 0xE) == 0xE)  // SS_BITMAP
+            ReplaceImage(module, dialog, id, IMAGE_BITMAP, text.ordinal);
+        break;
+    case kClassListBox:
+        Reselect(dialog, id, LB_GETCURSEL, LB_SETCURSEL);
+        break;
+    case kClassComboBox:
+        Reselect(dialog, id, CB_GETCURSEL, CB_SETCURSEL);
+        break;
+    default:
+        break;
+    }
+}
