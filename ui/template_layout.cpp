@@ -29,10 +29,12 @@ public:
             m_complete = false;
             return;
         }
-        // A refused move frees the batch: the moves after it have nowhere to go.
+        // A refused move frees the batch: the moves after it have nowhere to go. The controls
+        // paint themselves afresh at their new places: bits copied along with a batch of
+        // overlapping moves would leave pieces of the old picture behind.
         if (m_batch)
             m_batch = DeferWindowPos(m_batch, control, nullptr, rect.left, rect.top, rect.right - rect.left,
-                                     rect.bottom - rect.top, SWP_NOZORDER);
+                                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOCOPYBITS);
         if (!m_batch)
             m_complete = false;
         RefreshControlFromTemplate(m_module, m_dialog, fixed, item.windowClass, item.title);
