@@ -17,7 +17,6 @@
 namespace {
 
 const DWORD kDeadlineMs = 20000;
-const wchar_t kTitle[] = L"Quellar";
 
 bool SetScreenSize(DWORD width, DWORD height)
 {
@@ -30,87 +29,63 @@ bool SetScreenSize(DWORD width, DWORD height)
 }
 
 // The screen in landscape while this lives; in portrait again afterwards, whatever happened.
-class LandscapeScreen {
-public:
-    LandscapeScreen() : m_turned(SetScreenSize(320, 240)) {}
+struct LandscapeScreen {
+    const bool turned = SetScreenSize(320, 240);
     ~LandscapeScreen() { SetScreenSize(240, 320); }
-    LandscapeScreen(const LandscapeScreen&) = delete;
-    LandscapeScreen& operator=(const LandscapeScreen&) = delete;
-    bool Turned() const { return m_turned; }
-
-private:
-    bool m_turned;
 };
 
-using Layout = std::map<int, RECT>;
+using Layout = std::map<int, std::wstring>;
 
-RECT ClientRectOf(HWND control)
+std::wstring Show(RECT r)
 {
-    RECT rect = {};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
+           std::to_wstring(r.bottom);
 }
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 // Each record's rectangle converted with the font of a hidden dialog made here from the same
-// template: the program's dialog has that font too.
+// template, which is the program's dialog's font too.
 struct PixelRects : DialogTemplateVisitor {
     HWND dialog = nullptr;
     Layout layout;
     bool OnHeader(const DialogTemplateHeader&) override { return true; }
     void OnItem(const DialogItemRecord& item) override
     {
-        const DialogItemFixed& f = item.fixed;
-        RECT rect = {f.x, f.y, f.x + f.cx, f.y + f.cy};
+        RECT rect = {item.fixed.x, item.fixed.y, item.fixed.x + item.fixed.cx, item.fixed.y + item.fixed.cy};
         MapDialogRect(dialog, &rect);
-        layout[f.id] = rect;
+        layout[item.fixed.id] = Show(rect);
     }
 };
 
 // Where the program's template puts each control, in pixels.
 Layout TemplateLayout(int templateId)
 {
-    const std::wstring path = PathBesideThisProgram(L"Ostrel.exe");
-    HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = LoadLibraryExW(PathBesideThisProgram(L"Ostrel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(templateId), RT_DIALOG);
-    const BYTE* bytes = found ? static_cast<const BYTE*>(LockResource(LoadResource(program, found))) : nullptr;
+    const DWORD size = SizeofResource(program, found);
+    std::vector<DWORD> copy((size + 3) / 4);
+    memcpy(copy.data(), LockResource(LoadResource(program, found)), size);
+    copy[0] &= ~DWORD(WS_VISIBLE);
     PixelRects rects;
-    if (bytes) {
-        std::vector<DWORD> copy((SizeofResource(program, found) + 3) / 4);
-        memcpy(copy.data(), bytes, SizeofResource(program, found));
-        copy[0] &= ~DWORD(WS_VISIBLE);
-        rects.dialog = CreateDialogIndirectParamW(program, reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
-                                                  PlainDialogProc, 0);
-        WalkDialogTemplate(bytes, SizeofResource(program, found), rects);
-        DestroyWindow(rects.dialog);
-    }
+    rects.dialog = CreateDialogIndirectParamW(program, reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
+                                              PlainDialogProc, 0);
+    WalkDialogTemplate(reinterpret_cast<const std::uint8_t*>(copy.data()), size, rects);
+    DestroyWindow(rects.dialog);
     FreeLibrary(program);
     return rects.layout;
 }
 
-bool HasLayout(HWND dialog, const Layout& want)
+Layout CurrentLayout(HWND dialog, const Layout& like)
 {
-    for (const auto& [id, rect] : want) {
-        const RECT got = ClientRectOf(GetDlgItem(dialog, id));
-        if (!EqualRect(&rect, &got))
-            return false;
+    Layout now;
+    for (const auto& entry : like) {
+        RECT rect = {};
+        GetWindowRect(GetDlgItem(dialog, entry.first), &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        now[entry.first] = Show(rect);
     }
-    return !want.empty();
-}
-
-std::wstring Show(const Layout& layout, HWND dialog)
-{
-    std::wstring text;
-    for (const auto& [id, want] : layout) {
-        const RECT got = ClientRectOf(GetDlgItem(dialog, id));
-        text += std::to_wstring(id) + L": want " + std::to_wstring(want.left) + L"," + std::to_wstring(want.top) +
-                L"," + std::to_wstring(want.right) + L"," + std::to_wstring(want.bottom) + L" got " +
-                std::to_wstring(got.left) + L"," + std::to_wstring(got.top) + L"," + std::to_wstring(got.right) +
-                L"," + std::to_wstring(got.bottom) + L"\n";
-    }
-    return text;
+    return now;
 }
 
 void Screenshot(HWND dialog, const wchar_t* name)
@@ -123,13 +98,6 @@ void Screenshot(HWND dialog, const wchar_t* name)
     EXPECT_TRUE(SaveScreenPng((std::wstring(folder) + L"/" + name).c_str()));
 }
 
-PhoneResult Call(const wchar_t* number)
-{
-    PhoneCall call;
-    call.callerNumber = number;
-    return PlaceCall(call, kDeadlineMs).result;
-}
-
 TEST(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
 {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Kelvoro\\Tolvane");
@@ -140,36 +108,37 @@ TEST(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
 
     ProgramUnderTest program;
     ASSERT_TRUE(program.Start(PathBesideThisProgram(L"Ostrel.exe")));
-    HWND dialog = WaitForTopLevelWindow(kTitle, program.ProcessId(), kDeadlineMs);
+    HWND dialog = WaitForTopLevelWindow(L"Quellar", program.ProcessId(), kDeadlineMs);
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }, kDeadlineMs));
     ASSERT_TRUE(WaitForTelephonyApp(kDeadlineMs));
     ASSERT_TRUE(program.WaitForInputIdle(kDeadlineMs));
-    EXPECT_TRUE(HasLayout(dialog, portrait)) << Show(portrait, dialog);
+    EXPECT_EQ(portrait, CurrentLayout(dialog, portrait));
     Screenshot(dialog, L"portrait.png");
 
-    // State the turn must not touch, and a text it must put back.
+    // State the turn must leave alone, and a text it must put back.
     HWND rejectAll = GetDlgItem(dialog, IDC_REJECT_ALL);
     ASSERT_TRUE(Click(rejectAll));
     ASSERT_TRUE(WaitUntil([&] { return IsButtonChecked(rejectAll); }, kDeadlineMs));
-    SendMessageW(GetDlgItem(dialog, IDC_SET_BLACKLIST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"changed"));
-
+    HWND setBlacklist = GetDlgItem(dialog, IDC_SET_BLACKLIST);
+    SendMessageW(setBlacklist, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"changed"));
     {
-        LandscapeScreen turned;
-        ASSERT_TRUE(turned.Turned());
-        EXPECT_TRUE(WaitUntil([&] { return HasLayout(dialog, landscape); }, kDeadlineMs)) << Show(landscape, dialog);
-
+        LandscapeScreen screen;
+        ASSERT_TRUE(screen.turned);
+        WaitUntil([&] { return CurrentLayout(dialog, landscape) == landscape; }, kDeadlineMs);
+        EXPECT_EQ(landscape, CurrentLayout(dialog, landscape));
         for (int id : {IDC_ACCEPT_WHITELIST, IDC_SET_WHITELIST}) {
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, id))) << id;
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
         }
         EXPECT_TRUE(IsButtonChecked(rejectAll));
-        EXPECT_FALSE(IsButtonChecked(GetDlgItem(dialog, IDC_BLOCK_BLACKLIST)));
-        EXPECT_EQ(L"Set Blacklist", WindowText(GetDlgItem(dialog, IDC_SET_BLACKLIST)));
-        EXPECT_EQ(PhoneResult::Dropped, Call(L"5550000")) << "screened with the mode chosen before the turn";
+        EXPECT_EQ(L"Set Blacklist", WindowText(setBlacklist));
+        PhoneCall call;
+        call.callerNumber = L"5550000";
+        EXPECT_EQ(PhoneResult::Dropped, PlaceCall(call, kDeadlineMs).result) << "screened in the mode chosen before";
         Screenshot(dialog, L"landscape.png");
     }
-    EXPECT_TRUE(WaitUntil([&] { return HasLayout(dialog, portrait); }, kDeadlineMs)) << Show(portrait, dialog);
+    WaitUntil([&] { return CurrentLayout(dialog, portrait) == portrait; }, kDeadlineMs);
+    EXPECT_EQ(portrait, CurrentLayout(dialog, portrait));
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+// Tests the template re-layout on a real dialog made from this test's own resources.
+#include "ui/template_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "template_layout_test_ids.h"
+
+namespace {
+
+const int kUnnamed = 0xFFFF;
+
+// Texts set and moves made on the dialog's controls, in order; the image statics are left
+// out, as they size themselves to a new image at once.
+std::vector<UINT> g_seen;
+HWND g_dialog = nullptr;
+
+LRESULT CALLBACK RecordMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    const int id = GetDlgCtrlID(sent->hwnd);
+    if (GetParent(sent->hwnd) == g_dialog && id != IDC_ICON_STATIC && id != IDC_BITMAP_STATIC &&
+        (sent->message == WM_SETTEXT || sent->message == WM_WINDOWPOSCHANGED))
+        g_seen.push_back(sent->message);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+class TemplateLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_dialog = m_dialog = CreateDialogParamW(m_module, MAKEINTRESOURCEW(IDD_LIVE), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(nullptr, m_dialog);
+        // Images of our own making, which the re-layout may release.
+        SendDlgItemMessageW(m_dialog, IDC_ICON_STATIC, STM_SETIMAGE, IMAGE_ICON, LPARAM(m_icon));
+        SendDlgItemMessageW(m_dialog, IDC_BITMAP_STATIC, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(m_bitmap));
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordMessage, nullptr, GetCurrentThreadId());
+    }
+    void TearDown() override
+    {
+        UnhookWindowsHookEx(m_hook);
+        DestroyWindow(m_dialog);
+    }
+
+    // Where the control is, against where the template's dialog units put it.
+    std::string Place(int id) const
+    {
+        RECT rect = {};
+        GetWindowRect(GetDlgItem(m_dialog, id), &rect);
+        MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
+        return Show(rect);
+    }
+    std::string Pixels(int x, int y, int cx, int cy) const
+    {
+        RECT rect = {x, y, x + cx, y + cy};
+        MapDialogRect(m_dialog, &rect);
+        return Show(rect);
+    }
+    static std::string Show(const RECT& r)
+    {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+    }
+
+    HANDLE Image(int id, UINT type) const
+    {
+        return reinterpret_cast<HANDLE>(SendDlgItemMessageW(m_dialog, id, STM_GETIMAGE, type, 0));
+    }
+
+    HMODULE m_module = GetModuleHandleW(nullptr);
+    HWND m_dialog = nullptr;
+    HHOOK m_hook = nullptr;
+    HICON m_icon = CopyIcon(LoadIconW(m_module, MAKEINTRESOURCEW(IDI_PICTURE)));
+    HBITMAP m_bitmap = CreateBitmap(2, 2, 1, 32, nullptr);
+};
+
+bool IconAlive(HICON icon)
+{
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info))
+        return false;
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    return true;
+}
+
+// A record without a control in the middle: all others move, after every refresh, in one
+// commit; texts, selection and images come from the template, the replaced images are released.
+TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTheMissingOne)
+{
+    SetDlgItemTextW(m_dialog, IDC_PUSH, L"changed at run time");
+    for (const wchar_t* entry : {L"a", L"b", L"c", L"d", L"e", L"f", L"g"})
+        SendDlgItemMessageW(m_dialog, IDC_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    SendDlgItemMessageW(m_dialog, IDC_LIST, LB_SETCURSEL, 5, 0);
+    g_seen.clear();
+
+    EXPECT_FALSE(ApplyTemplateLayout(m_module, m_dialog, IDD_MISSING_IN_MIDDLE));
+
+    EXPECT_EQ(Pixels(3, 5, 41, 13), Place(IDC_PUSH));
+    EXPECT_EQ(Pixels(83, 1, 17, 19), Place(IDC_BITMAP_STATIC));
+    EXPECT_EQ(Pixels(7, 33, 61, 43), Place(IDC_LIST));
+    EXPECT_EQ(Pixels(2, 85, 45, 9), Place(kUnnamed));
+    EXPECT_EQ((std::vector<UINT>{WM_SETTEXT, WM_SETTEXT, WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGED,
+                                 WM_WINDOWPOSCHANGED}),
+              g_seen);
+
+    EXPECT_EQ(5, SendDlgItemMessageW(m_dialog, IDC_LIST, LB_GETCURSEL, 0, 0));
+    wchar_t text[32] = {};
+    GetDlgItemTextW(m_dialog, IDC_PUSH, text, 32);
+    EXPECT_STREQ(L"Push", text);
+    EXPECT_EQ(LoadIconW(m_module, MAKEINTRESOURCEW(IDI_PICTURE)), Image(IDC_ICON_STATIC, IMAGE_ICON));
+    EXPECT_FALSE(IconAlive(m_icon));
+    EXPECT_NE(m_bitmap, Image(IDC_BITMAP_STATIC, IMAGE_BITMAP));
+    EXPECT_EQ(0u, GetObjectType(m_bitmap)) << "the replaced bitmap is deleted";
+}
+
+TEST_F(TemplateLayoutTest, KeepsImagesThatCannotBeLoadedAndFailsOnlyForItsOwnReasons)
+{
+    // No font in this template; images that cannot be loaded fail nothing.
+    EXPECT_TRUE(ApplyTemplateLayout(m_module, m_dialog, IDD_NO_IMAGES));
+    EXPECT_EQ(Pixels(1, 31, 60, 40), Place(IDC_LIST));
+    EXPECT_EQ(m_icon, Image(IDC_ICON_STATIC, IMAGE_ICON));
+    EXPECT_TRUE(IconAlive(m_icon));
+    EXPECT_EQ(m_bitmap, Image(IDC_BITMAP_STATIC, IMAGE_BITMAP));
+    EXPECT_EQ(DWORD(OBJ_BITMAP), GetObjectType(m_bitmap));
+
+    // Two unnamed statics: false, but everything is moved.
+    EXPECT_FALSE(ApplyTemplateLayout(m_module, m_dialog, IDD_TWO_UNNAMED));
+    EXPECT_EQ(Pixels(2, 2, 40, 12), Place(IDC_PUSH));
+    EXPECT_EQ(Pixels(4, 100, 40, 8), Place(kUnnamed));
+
+    // No such template: nothing at all happens.
+    g_seen.clear();
+    EXPECT_FALSE(ApplyTemplateLayout(m_module, m_dialog, 999));
+    EXPECT_TRUE(g_seen.empty());
+}
+
+}  // namespace
