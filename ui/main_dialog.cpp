@@ -2,6 +2,8 @@
 
 #include "engine/screening_policy.h"
 #include "settings/settings_store.h"
+#include "ui/call_setting.h"
+#include "ui/help_dialog.h"
 #include "ui/template_layout.h"
 
 BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
@@ -11,6 +13,8 @@ BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
     ON_BN_CLICKED(IDC_ACCEPT_ALL, &COstrelDlg::OnAcceptAll)
     ON_BN_CLICKED(IDC_BLOCK_BLACKLIST, &COstrelDlg::OnBlockBlacklist)
     ON_BN_CLICKED(IDC_REJECT_ALL, &COstrelDlg::OnRejectAll)
+    ON_BN_CLICKED(IDC_SET_BLACKLIST, &COstrelDlg::OnSetBlacklist)
+    ON_COMMAND(ID_OPERATE_HELP, &COstrelDlg::OnHelp)
 END_MESSAGE_MAP()
 
 COstrelDlg::COstrelDlg(CWnd* pParent)
@@ -81,6 +85,21 @@ void COstrelDlg::OnRunBackground()
 void COstrelDlg::OnDeactive()
 {
     PostMessage(WM_CLOSE, 0, 0);
+}
+
+// "Set Blacklist": the list editor on the current list. A save there has already replaced
+// g_strNumberList, so nothing is reloaded here.
+void COstrelDlg::OnSetBlacklist()
+{
+    CCallSetting dlg(&g_strNumberList);
+    dlg.DoModal();
+}
+
+// "Help": the help text, until the user closes it.
+void COstrelDlg::OnHelp()
+{
+    CHelpDialog dlg;
+    dlg.DoModal();
 }
 
 void COstrelDlg::OnAcceptAll()

@@ -26,6 +26,8 @@ protected:
     afx_msg void OnAcceptAll();
     afx_msg void OnBlockBlacklist();
     afx_msg void OnRejectAll();
+    afx_msg void OnSetBlacklist();
+    afx_msg void OnHelp();
     DECLARE_MESSAGE_MAP()
 
 private:
