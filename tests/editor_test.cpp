@@ -59,6 +59,14 @@ std::vector<LONG> Gaps(HWND editor)
     return {list.left, client.right - list.right, client.bottom - list.bottom, rects[1].left, client.right - rects[2].right};
 }
 
+// The window that has the keyboard focus in the thread of this window.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+}
+
 void Screenshot(const wchar_t* name)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -84,6 +92,7 @@ protected:
         ASSERT_TRUE(WaitUntil([] { return !FindWindowW(nullptr, L"Quellar"); }, kDeadlineMs));
         ASSERT_TRUE(m_program.Start(PathBesideThisProgram(L"Ostrel.exe")));
         ASSERT_NE(nullptr, m_main = Visible(L"Quellar"));
+        ASSERT_TRUE(m_program.WaitForInputIdle(kDeadlineMs));
         ASSERT_TRUE(WaitForTelephonyApp(kDeadlineMs));
     }
 
@@ -105,7 +114,10 @@ protected:
     {
         const size_t before = ListEntries(editor).size();
         HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
-        ASSERT_TRUE(Click(edit) && TypeText(number));
+        // Keys go where the focus is when they arrive: type only once the tap has put it here.
+        ASSERT_TRUE(Click(edit));
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(edit) == edit; }, kDeadlineMs));
+        ASSERT_TRUE(TypeText(number));
         ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == number; }, kDeadlineMs));
         ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
         ASSERT_TRUE(WaitUntil([&] { return ListEntries(editor).size() == before + 1; }, kDeadlineMs));
@@ -179,7 +191,9 @@ TEST_F(EditorTest, OnlySaveChangesTheStoredAndTheScreenedList)
     EXPECT_EQ(L" ;5551234;5551234;", Stored());
 
     AddNumber(editor, L"777");
-    ASSERT_TRUE(Click(GetDlgItem(editor, IDC_NUMBER_EDIT)) && TypeText(L"888"));  // typed, not added
+    HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
+    ASSERT_TRUE(Click(edit) && WaitUntil([&] { return FocusOf(edit) == edit; }, kDeadlineMs));
+    ASSERT_TRUE(TypeText(L"888"));  // typed, not added
     CloseWithOk(editor);
     EXPECT_EQ(PhoneResult::Rang, Call(L"777"));
     ASSERT_NE(nullptr, editor = OpenEditor());
@@ -206,7 +220,8 @@ TEST_F(EditorTest, HelpShowsItsTextOnceOnEveryOpeningAndCannotBeChanged)
         EXPECT_EQ(helpText, WindowText(text)) << opening;
         if (opening == 1) {
             // Typing at the start changes nothing; the caret still moves on, so the keys arrived.
-            ASSERT_TRUE(Click(text, POINT{2, 2}) && TypeText(L"x") && PressKey(VK_RIGHT));
+            ASSERT_TRUE(Click(text, POINT{2, 2}) && WaitUntil([&] { return FocusOf(text) == text; }, kDeadlineMs));
+            ASSERT_TRUE(TypeText(L"x") && PressKey(VK_RIGHT));
             EXPECT_TRUE(WaitUntil([&] { return LOWORD(SendMessageW(text, EM_GETSEL, 0, 0)) >= 1; }, kDeadlineMs));
             EXPECT_EQ(helpText, WindowText(text));
             EXPECT_EQ(PhoneResult::Dropped, Call(L"5551234"));

@@ -108,12 +108,15 @@ protected:
         HWND dialog = WaitForTopLevelWindow(kTitle, program.ProcessId(), kDeadlineMs);
         EXPECT_NE(nullptr, dialog) << "no main dialog";
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }, kDeadlineMs));
+        // The dialog manager shows a modal dialog normally the first time its queue runs empty:
+        // until then a minimise can be undone.
+        EXPECT_TRUE(program.WaitForInputIdle(kDeadlineMs));
         EXPECT_TRUE(WaitForTelephonyApp(kDeadlineMs));
         return dialog;
     }
 
-    // Opens "Operate" on the menu bar with a tap and picks its item'th item with the keys, which
-    // reach the menu only while the dialog is the foreground window, as a user's would.
+    // Opens "Operate" on the menu bar with a tap and taps its item'th item (from 1), as the
+    // device's user does: the menu's three items share its height evenly.
     void ChooseOperateItem(HWND dialog, DWORD processId, int item)
     {
         SetForegroundWindow(dialog);
@@ -124,10 +127,11 @@ protected:
         HWND operate = FindWindowExW(bar, nullptr, L"Button", L"Operate");
         ASSERT_NE(nullptr, operate);
         ASSERT_TRUE(Click(operate));
-        ASSERT_NE(nullptr, WaitForPopupMenu(processId, kDeadlineMs));
-        for (int i = 0; i < item; ++i)
-            ASSERT_TRUE(PressKey(VK_DOWN));
-        ASSERT_TRUE(PressKey(VK_RETURN));
+        HWND menu = WaitForPopupMenu(processId, kDeadlineMs);
+        ASSERT_NE(nullptr, menu);
+        RECT client = {};
+        ASSERT_TRUE(GetClientRect(menu, &client));
+        ASSERT_TRUE(Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6}));
     }
 
     std::vector<TelephonyLogEntry> Log() const { return ReadTelephonyLog(m_logPath); }
