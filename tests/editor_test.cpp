@@ -231,4 +231,25 @@ TEST_F(EditorTest, HelpShowsItsTextOnceOnEveryOpeningAndCannotBeChanged)
     }
 }
 
+// The margin follows the screen's density: twice the pixels at 192 dots per inch. The density
+// is the device's setting, read by each program as it starts.
+TEST_F(EditorTest, KeepsTwiceTheMarginOnA192DpiScreen)
+{
+    struct ScreenDpi {
+        explicit ScreenDpi(DWORD dpi) { Set(dpi); }
+        ~ScreenDpi() { Set(96); }
+        static void Set(DWORD dpi)
+        {
+            RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+        }
+    } highDensity(192);
+    Start(L"5551234;");
+    // At this density "Set Blacklist" reaches past the small screen's edge: pressed, not tapped.
+    PostMessageW(GetDlgItem(m_main, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
+    HWND editor = Visible(L"Setting");
+    ASSERT_NE(nullptr, editor);
+    EXPECT_EQ(std::vector<LONG>(5, 14), Gaps(editor));
+    CloseWithOk(editor);
+}
+
 }  // namespace
