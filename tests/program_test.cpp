@@ -158,13 +158,6 @@ TEST_F(ProgramTest, StartsInBlockListModeWithTheFocusOnSetBlacklistAndScreensThe
 
     EXPECT_EQ(PhoneResult::Dropped, Call(kListed));
     EXPECT_EQ(PhoneResult::Rang, Call(kUnlisted));
-
-    // The picture of the program that the README shows.
-    wchar_t screenshot[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"OSTREL_SCREENSHOT", screenshot, MAX_PATH) > 0) {
-        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }, kDeadlineMs));
-        EXPECT_TRUE(SaveScreenPng(screenshot));
-    }
 }
 
 TEST_F(ProgramTest, EachRadioButtonSwitchesTheVerdictOfTheNextCall)
