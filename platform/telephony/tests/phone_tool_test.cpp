@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -16,7 +17,9 @@ struct PhoneRun { DWORD exitCode = 0xFFFFFFFF; std::string output; };  // stdout
 PhoneRun RunPhone(const std::wstring& args)
 {
     PhoneRun run;
-    std::wstring path = TestBinaryFolder() + L"\\phone_output.txt";
+    // A file of its own per run: the previous run's child may still hold its file for a moment.
+    static int runs = 0;
+    std::wstring path = TestBinaryFolder() + L"\\phone_output_" + std::to_wstring(++runs) + L".txt";
     {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
         UniqueKernelHandle out(
@@ -36,6 +39,8 @@ PhoneRun RunPhone(const std::wstring& args)
     }
     std::ifstream file(path.c_str(), std::ios::binary);
     run.output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    file.close();
+    DeleteFileW(path.c_str());
     return run;
 }
 
