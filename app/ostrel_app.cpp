@@ -32,7 +32,8 @@ BOOL COstrelApp::InitInstance()
     HWND hWndRunning = FindWindow(NULL, _T("Quellar"));
     if (hWndRunning) {
         // The lowest bit asks for the window's most recent owned window to come along.
-        SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(hWndRunning) | 0x01));
+        SetForegroundWindow(
+            reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(hWndRunning) | 0x01));
         return FALSE;
     }
 

@@ -8,11 +8,11 @@ std::uint32_t ReadCallInfoField(const std::uint8_t* record, std::size_t recordSi
         return 0;
     const std::uint8_t* p = record + fieldOffset;
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
+        (std::uint32_t(p[3]) << 24);
 }
 
-void WriteCallInfoField(std::uint8_t* record, std::size_t recordSize,
-                        std::size_t fieldOffset, std::uint32_t value)
+void WriteCallInfoField(std::uint8_t* record, std::size_t recordSize, std::size_t fieldOffset,
+                        std::uint32_t value)
 {
     if (recordSize < 4 || fieldOffset > recordSize - 4)
         return;

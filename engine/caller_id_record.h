@@ -16,8 +16,8 @@ std::uint32_t ReadCallInfoField(const std::uint8_t* record, std::size_t recordSi
                                 std::size_t fieldOffset);
 
 // Stores a 32-bit little-endian field; does nothing when it does not fit in the record.
-void WriteCallInfoField(std::uint8_t* record, std::size_t recordSize,
-                        std::size_t fieldOffset, std::uint32_t value);
+void WriteCallInfoField(std::uint8_t* record, std::size_t recordSize, std::size_t fieldOffset,
+                        std::uint32_t value);
 
 inline std::uint32_t CallInfoTotalSize(const std::uint8_t* record, std::size_t recordSize)
 {

@@ -19,7 +19,7 @@ struct IsSpaceUnit {
     {
         const auto u = static_cast<std::uint32_t>(c);
         return u == 0x20 || (u >= 0x09 && u <= 0x0D) || u == 0xA0 || u == 0x1680 ||
-               (u >= 0x2000 && u <= 0x200A) || u == 0x202F || u == 0x205F || u == 0x3000;
+            (u >= 0x2000 && u <= 0x200A) || u == 0x202F || u == 0x205F || u == 0x3000;
     }
 };
 

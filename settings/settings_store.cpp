@@ -59,12 +59,14 @@ BOOL ReadNumberList(CString& strNumberList)
     // The text ends at its first NUL or at the end of what the registry returned, whatever
     // the value's type: nothing past the returned bytes is read.
     wchar_t text[kNumberListReadCapacityBytes / sizeof(wchar_t)];
-    const size_t nLength = DecodeRegistryText(data, dwSize < sizeof(data) ? dwSize : sizeof(data), text);
+    const size_t nLength =
+        DecodeRegistryText(data, dwSize < sizeof(data) ? dwSize : sizeof(data), text);
     strNumberList = CString(text, static_cast<int>(nLength));
     return TRUE;
 }
 
-int WriteNumberList(CString strNumberList)
+// By value, as its callers expect: the store works on its own copy, which shares the text's body.
+int WriteNumberList(CString strNumberList)  // NOLINT(performance-unnecessary-value-param)
 {
     const size_t nLength = wcslen(strNumberList);
     if (nLength > kNumberListMaxChars)

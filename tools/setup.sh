@@ -7,8 +7,10 @@ set -euo pipefail
 packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-    cmake ninja-build googletest clang
+    cmake ninja-build googletest clang libclang-rt-dev
+    cppcheck clang-tidy clang-format
     wine wine64 xvfb x11-utils xdotool imagemagick
+    libbenchmark-dev
 )
 
 missing=()

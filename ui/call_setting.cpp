@@ -16,7 +16,9 @@ BEGIN_MESSAGE_MAP(CCallSetting, CDialog)
 END_MESSAGE_MAP()
 
 CCallSetting::CCallSetting(CString* pNumberList, CWnd* pParent)
-    : CDialog(CCallSetting::IDD, pParent), m_pNumberList(pNumberList), m_hWndMenuBar(NULL)
+    : CDialog(CCallSetting::IDD, pParent),
+      m_pNumberList(pNumberList),
+      m_hWndMenuBar(NULL)
 {
     memset(&m_mbi, 0, sizeof(m_mbi));
 }
@@ -36,7 +38,8 @@ void CCallSetting::DoDataExchange(CDataExchange* pDX)
     const CString strNumberList = *m_pNumberList;
     if (strNumberList.IsEmpty())
         return;
-    SplitNumberList(static_cast<LPCWSTR>(strNumberList), static_cast<size_t>(strNumberList.GetLength()),
+    SplitNumberList(static_cast<LPCWSTR>(strNumberList),
+                    static_cast<size_t>(strNumberList.GetLength()),
                     [this](const wchar_t* pchEntry, size_t nLength) {
                         m_listNumbers.AddString(CString(pchEntry, static_cast<int>(nLength)));
                         return true;

@@ -69,7 +69,8 @@ void ExtendControlToBottom(const CWnd& dialog, int nControlId)
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void AlignControls(const CWnd& dialog, AlignKind nKind, int nBaseId, std::initializer_list<int> controlIds)
+void AlignControls(const CWnd& dialog, AlignKind nKind, int nBaseId,
+                   std::initializer_list<int> controlIds)
 {
     HWND hWndBase;
     RECT base;

@@ -29,4 +29,5 @@ void ExtendControlToBottom(const CWnd& dialog, int nControlId);
 
 // Each control keeps its size and moves to line up with the base control's edge. Nothing moves
 // when the base control does not exist.
-void AlignControls(const CWnd& dialog, AlignKind nKind, int nBaseId, std::initializer_list<int> controlIds);
+void AlignControls(const CWnd& dialog, AlignKind nKind, int nBaseId,
+                   std::initializer_list<int> controlIds);

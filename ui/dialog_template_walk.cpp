@@ -7,14 +7,19 @@ namespace {
 // failed read leaves the cursor failed for good.
 class TemplateCursor {
 public:
-    TemplateCursor(const std::uint8_t* bytes, std::size_t size) : m_bytes(bytes), m_size(size) {}
+    TemplateCursor(const std::uint8_t* bytes, std::size_t size)
+        : m_bytes(bytes),
+          m_size(size)
+    {
+    }
 
     bool Ok() const { return m_ok; }
     std::uint16_t Word()
     {
         if (!Fits(2))
             return 0;
-        const std::uint16_t value = static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
+        const std::uint16_t value =
+            static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
         m_pos += 2;
         return value;
     }
@@ -79,15 +84,15 @@ bool ReadHeader(TemplateCursor& cursor, DialogTemplateHeader& header)
     // template it would give nonsense positions, so it counts as unreadable.
     if ((header.style & 0xFFFF) == 1 && (header.style >> 16) == 0xFFFF)
         return false;
-    cursor.Dword();                      // extended style
+    cursor.Dword();  // extended style
     header.itemCount = cursor.Word();
-    cursor.Skip(8);                      // x, y, cx, cy
-    cursor.Field();                      // menu
-    cursor.Field();                      // window class
-    cursor.Field();                      // title
+    cursor.Skip(8);  // x, y, cx, cy
+    cursor.Field();  // menu
+    cursor.Field();  // window class
+    cursor.Field();  // title
     if (header.style & kTemplateSetFont) {
-        cursor.Word();                   // point size
-        cursor.Field();                  // face name
+        cursor.Word();   // point size
+        cursor.Field();  // face name
     }
     return cursor.Ok();
 }
@@ -120,7 +125,8 @@ bool ReadItem(TemplateCursor& cursor, DialogItemRecord& item)
 
 }  // namespace
 
-bool WalkDialogTemplate(const std::uint8_t* templateBytes, std::size_t size, DialogTemplateVisitor& visitor)
+bool WalkDialogTemplate(const std::uint8_t* templateBytes, std::size_t size,
+                        DialogTemplateVisitor& visitor)
 {
     TemplateCursor cursor(templateBytes, size);
     DialogTemplateHeader header = {0, 0};

@@ -18,9 +18,9 @@ BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
 END_MESSAGE_MAP()
 
 COstrelDlg::COstrelDlg(CWnd* pParent)
-    : CDialog(COstrelDlg::IDD, pParent)
+    : CDialog(COstrelDlg::IDD, pParent),
+      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME))
 {
-    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     memset(&m_mbi, 0, sizeof(m_mbi));
 }
 
@@ -72,7 +72,8 @@ void COstrelDlg::OnSize(UINT, int, int)
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    ApplyTemplateLayout(AfxGetInstanceHandle(), m_hWnd, height > width ? IDD_OSTREL_DIALOG : IDD_OSTREL_DIALOG_WIDE);
+    ApplyTemplateLayout(AfxGetInstanceHandle(), m_hWnd,
+                        height > width ? IDD_OSTREL_DIALOG : IDD_OSTREL_DIALOG_WIDE);
 }
 
 // "Run Backgroud": out of sight, still screening.

@@ -11,7 +11,11 @@ const std::uint16_t kUnnamedStaticId = 0xFFFF;
 // Collects one move per record in a deferred batch and refreshes each moved control.
 class LayoutFromTemplate : public DialogTemplateVisitor {
 public:
-    LayoutFromTemplate(HMODULE module, HWND dialog) : m_module(module), m_dialog(dialog) {}
+    LayoutFromTemplate(HMODULE module, HWND dialog)
+        : m_module(module),
+          m_dialog(dialog)
+    {
+    }
 
     bool OnHeader(const DialogTemplateHeader& header) override
     {
@@ -33,8 +37,9 @@ public:
         // paint themselves afresh at their new places: bits copied along with a batch of
         // overlapping moves would leave pieces of the old picture behind.
         if (m_batch)
-            m_batch = DeferWindowPos(m_batch, control, nullptr, rect.left, rect.top, rect.right - rect.left,
-                                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOCOPYBITS);
+            m_batch = DeferWindowPos(m_batch, control, nullptr, rect.left, rect.top,
+                                     rect.right - rect.left, rect.bottom - rect.top,
+                                     SWP_NOZORDER | SWP_NOCOPYBITS);
         if (!m_batch)
             m_complete = false;
         RefreshControlFromTemplate(m_module, m_dialog, fixed, item.windowClass, item.title);
@@ -83,13 +88,16 @@ void ReleaseImage(UINT imageType, HANDLE image)
 // no STM_ images) is released instead of the control's own.
 void ReplaceImage(HMODULE module, HWND dialog, int id, UINT imageType, std::uint16_t ordinal)
 {
-    HANDLE old = reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
-    HANDLE fresh = imageType == IMAGE_ICON ? static_cast<HANDLE>(LoadIconW(module, MAKEINTRESOURCEW(ordinal)))
-                                           : static_cast<HANDLE>(LoadBitmapW(module, MAKEINTRESOURCEW(ordinal)));
+    HANDLE old =
+        reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
+    HANDLE fresh = imageType == IMAGE_ICON
+        ? static_cast<HANDLE>(LoadIconW(module, MAKEINTRESOURCEW(ordinal)))
+        : static_cast<HANDLE>(LoadBitmapW(module, MAKEINTRESOURCEW(ordinal)));
     if (!fresh)
         return;
     SendDlgItemMessageW(dialog, id, STM_SETIMAGE, imageType, reinterpret_cast<LPARAM>(fresh));
-    HANDLE held = reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
+    HANDLE held =
+        reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
     if (held != fresh)
         ReleaseImage(imageType, fresh);
     else if (old && old != fresh)
