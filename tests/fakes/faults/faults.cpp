@@ -1,0 +1,57 @@
+// faults.dll: stands between a copy of the program and USER32/ADVAPI32 for the three calls that
+// Wine cannot be made to refuse from outside: BeginDeferWindowPos (it only allocates),
+// GetDC(NULL) (the screen always has a device context) and RegSetValueExW on a key that opened
+// for writing. The test renames the copy's imports of USER32.dll and ADVAPI32.dll to this file;
+// every other function the program imports from them is forwarded to the real one (faults.def,
+// made from the program's import table when it is built).
+// FAULTS_FAIL=<function>: that one of the three fails; the others pass the call on. Each call of
+// the three is appended as "<function> failed" or "<function> passed" to the file FAULTS_LOG names.
+#include <windows.h>
+
+#include <stdio.h>
+
+namespace {
+
+bool Fails(const char* function)
+{
+    char value[32];
+    const DWORD length = GetEnvironmentVariableA("FAULTS_FAIL", value, 32);
+    const bool fails = length > 0 && length < 32 && lstrcmpA(value, function) == 0;
+
+    wchar_t path[MAX_PATH];
+    const DWORD pathLength = GetEnvironmentVariableW(L"FAULTS_LOG", path, MAX_PATH);
+    if (pathLength > 0 && pathLength < MAX_PATH) {
+        if (FILE* file = _wfopen(path, L"ab")) {
+            fprintf(file, "%s %s\n", function, fails ? "failed" : "passed");
+            fclose(file);
+        }
+    }
+    return fails;
+}
+
+}  // namespace
+
+extern "C" HDWP WINAPI FaultBeginDeferWindowPos(int count)
+{
+    if (Fails("BeginDeferWindowPos")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return BeginDeferWindowPos(count);
+}
+
+// Only the screen's device context is refused; the program asks for no other.
+extern "C" HDC WINAPI FaultGetDC(HWND window)
+{
+    if (!window && Fails("GetDC"))
+        return nullptr;
+    return GetDC(window);
+}
+
+extern "C" LSTATUS WINAPI FaultRegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                                              DWORD size)
+{
+    if (Fails("RegSetValueExW"))
+        return ERROR_ACCESS_DENIED;
+    return RegSetValueExW(key, name, reserved, type, data, size);
+}
