@@ -1,7 +1,7 @@
 // Platform failures injected one at a time into the real program: what its user sees, and that
 // neither the stored list nor the screening is lost. The real thing is made to fail wherever it
 // can be: the stand-ins' failure switches, a registry key nobody may open, a value too large to
-// read, a copy of the program whose landscape template is gone or unreadable. Only three calls
+// read, a copy of the program whose landscape template is gone or unreadable. Only four calls
 // Wine cannot be made to refuse go through faults.dll (see tests/fakes/faults).
 #include <windows.h>
 
@@ -624,6 +624,22 @@ TEST_F(FaultTest, AnEditorWithoutItsMenuBarStillAddsAndCloses)
     EXPECT_EQ(nullptr, WaitForTopLevelWindow(L"Error", m_program.ProcessId(), 0)) << "shown again";
     EXPECT_EQ(PhoneResult::Dropped, Call(kListed).result);
     EXPECT_EQ(L"5551234;", Stored());
+}
+
+// The main dialog cannot be created: the program ends at once, without a window or a message and
+// without touching the telephony service.
+TEST_F(FaultTest, AMainDialogThatCannotBeCreatedEndsTheProgramQuietly)
+{
+    const std::wstring copy = CopyProgram(Copy::WithFaultsDll);
+    ASSERT_FALSE(copy.empty());
+    ASSERT_TRUE(m_program.Start(copy, {},
+                                {{L"FAULTS_FAIL", L"DialogBoxParamW"}, {L"FAULTS_LOG", m_faultsLog},
+                                 {L"TAPI_STANDIN_LOG", m_telephonyLog}}));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(std::vector<std::string>{"DialogBoxParamW failed"}, Lines(m_faultsLog));
+    EXPECT_TRUE(ReadTelephonyLog(m_telephonyLog).empty());
 }
 
 // --- Re-layout and the editor's margin --------------------------------------------------------

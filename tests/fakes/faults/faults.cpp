@@ -1,11 +1,11 @@
-// faults.dll: stands between a copy of the program and USER32/ADVAPI32 for the three calls that
-// Wine cannot be made to refuse from outside: BeginDeferWindowPos (it only allocates),
-// GetDC(NULL) (the screen always has a device context) and RegSetValueExW on a key that opened
-// for writing. The test renames the copy's imports of USER32.dll and ADVAPI32.dll to this file;
+// faults.dll: stands between a copy of the program and USER32/ADVAPI32 for the calls that Wine
+// cannot be made to refuse from outside: BeginDeferWindowPos (it only allocates), GetDC(NULL)
+// (the screen always has a device context), RegSetValueExW on a key that opened for writing, and
+// DialogBoxParamW on the program's own, well-formed template. The test renames the copy's imports of USER32.dll and ADVAPI32.dll to this file;
 // every other function the program imports from them is forwarded to the real one (faults.def,
 // made from the program's import table when it is built).
-// FAULTS_FAIL=<function>: that one of the three fails; the others pass the call on. Each call of
-// the three is appended as "<function> failed" or "<function> passed" to the file FAULTS_LOG names.
+// FAULTS_FAIL=<function>: that one of these fails; the others pass the call on. Each call of
+// them is appended as "<function> failed" or "<function> passed" to the file FAULTS_LOG names.
 #include <windows.h>
 
 #include <stdio.h>
@@ -54,4 +54,14 @@ extern "C" LSTATUS WINAPI FaultRegSetValueExW(HKEY key, LPCWSTR name, DWORD rese
     if (Fails("RegSetValueExW"))
         return ERROR_ACCESS_DENIED;
     return RegSetValueExW(key, name, reserved, type, data, size);
+}
+
+extern "C" INT_PTR WINAPI FaultDialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC procedure,
+                                               LPARAM parameter)
+{
+    if (Fails("DialogBoxParamW")) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return -1;
+    }
+    return DialogBoxParamW(instance, name, owner, procedure, parameter);
 }
