@@ -75,10 +75,12 @@ std::vector<std::string> Lines(const std::wstring& path)
 std::vector<BYTE> StoredBytes()
 {
     DWORD size = 0;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, nullptr, &size) != 0)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, nullptr,
+                     &size) != 0)
         return {};
     std::vector<BYTE> bytes(size);
-    RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(), &size);
+    RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(),
+                 &size);
     return bytes;
 }
 
@@ -104,7 +106,8 @@ HWND FindMenuBarButton(const wchar_t* text, DWORD processId)
          bar = FindWindowExW(nullptr, bar, AYGSHELL_STANDIN_MENUBAR_CLASS, nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(bar, &owner);
-        if (HWND button = owner == processId ? FindWindowExW(bar, nullptr, L"Button", text) : nullptr)
+        if (HWND button =
+                owner == processId ? FindWindowExW(bar, nullptr, L"Button", text) : nullptr)
             return button;
     }
     return nullptr;
@@ -114,7 +117,8 @@ HWND FocusOf(HWND window)
 {
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof(gui);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus
+                                                                             : nullptr;
 }
 
 Entries ListEntries(HWND editor)
@@ -132,9 +136,13 @@ Entries ListEntries(HWND editor)
 // Taps the button with this text on the front strip of the class once it can be tapped.
 void Tap(const wchar_t* stripClass, const wchar_t* text)
 {
-    ASSERT_TRUE(WaitUntil([&] {
-        return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr), nullptr, L"Button", text));
-    }, kDeadlineMs)) << text;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr),
+                                       nullptr, L"Button", text));
+        },
+        kDeadlineMs))
+        << text;
 }
 
 bool SetScreenSize(DWORD width, DWORD height)
@@ -157,13 +165,14 @@ struct LandscapeScreen {
 std::map<int, std::wstring> Layout(HWND dialog)
 {
     std::map<int, std::wstring> layout;
-    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+    for (HWND control = GetWindow(dialog, GW_CHILD); control;
+         control = GetWindow(control, GW_HWNDNEXT)) {
         RECT r = {};
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        layout[GetDlgCtrlID(control)] = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
-                                        std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) + L" " +
-                                        WindowText(control);
+        layout[GetDlgCtrlID(control)] = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) +
+            L"," + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) + L" " +
+            WindowText(control);
     }
     return layout;
 }
@@ -174,18 +183,20 @@ class LockedSettingsKey {
 public:
     LockedSettingsKey()
     {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr))
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &m_key, nullptr))
             return;
         DWORD size = 0;
         RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, nullptr, &size);
         m_original.resize(size);
         SECURITY_DESCRIPTOR nobody;
         ACL empty;
-        m_locked = RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data(), &size) == 0 &&
-                   InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION) &&
-                   InitializeAcl(&empty, sizeof(empty), ACL_REVISION) &&
-                   SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE) &&
-                   RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &nobody) == 0;
+        m_locked =
+            RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data(), &size) == 0 &&
+            InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION) &&
+            InitializeAcl(&empty, sizeof(empty), ACL_REVISION) &&
+            SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE) &&
+            RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &nobody) == 0;
     }
     ~LockedSettingsKey()
     {
@@ -221,12 +232,15 @@ bool ImportThroughFaultsDll(const std::wstring& program)
     std::vector<BYTE> file = ReadAll(program);
     if (file.size() < sizeof(IMAGE_DOS_HEADER))
         return false;
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(file.data() + reinterpret_cast<IMAGE_DOS_HEADER*>(file.data())->e_lfanew);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        file.data() + reinterpret_cast<IMAGE_DOS_HEADER*>(file.data())->e_lfanew);
     const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
     auto at = [&](DWORD rva) -> BYTE* {
         for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
-                return file.data() + sections[i].PointerToRawData + (rva - sections[i].VirtualAddress);
+            if (rva >= sections[i].VirtualAddress &&
+                rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
+                return file.data() + sections[i].PointerToRawData +
+                    (rva - sections[i].VirtualAddress);
         }
         return nullptr;
     };
@@ -252,7 +266,8 @@ struct Resource {
 
 std::wstring IdText(LPCWSTR id)
 {
-    return IS_INTRESOURCE(id) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(id)) : std::wstring(id);
+    return IS_INTRESOURCE(id) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(id))
+                              : std::wstring(id);
 }
 
 LPCWSTR IdOf(const std::wstring& text)
@@ -264,18 +279,29 @@ LPCWSTR IdOf(const std::wstring& text)
 std::vector<Resource> ResourcesOf(HMODULE module)
 {
     std::vector<Resource> found;
-    EnumResourceTypesW(module, [](HMODULE m, LPWSTR type, LONG_PTR w) -> BOOL {
-        return EnumResourceNamesW(m, type, [](HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR w) -> BOOL {
-            return EnumResourceLanguagesW(m, type, name, [](HMODULE m, LPCWSTR type, LPCWSTR name, WORD language,
-                                                            LONG_PTR w) -> BOOL {
-                HRSRC found = FindResourceExW(m, type, name, language);
-                const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(m, found)));
-                reinterpret_cast<std::vector<Resource>*>(w)->push_back(
-                    {IdText(type), IdText(name), language, std::vector<BYTE>(bytes, bytes + SizeofResource(m, found))});
-                return TRUE;
-            }, w);
-        }, w);
-    }, reinterpret_cast<LONG_PTR>(&found));
+    EnumResourceTypesW(
+        module,
+        [](HMODULE m, LPWSTR type, LONG_PTR w) -> BOOL {
+            return EnumResourceNamesW(
+                m, type,
+                [](HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR w) -> BOOL {
+                    return EnumResourceLanguagesW(
+                        m, type, name,
+                        [](HMODULE m, LPCWSTR type, LPCWSTR name, WORD language,
+                           LONG_PTR w) -> BOOL {
+                            HRSRC found = FindResourceExW(m, type, name, language);
+                            const BYTE* bytes =
+                                static_cast<const BYTE*>(LockResource(LoadResource(m, found)));
+                            reinterpret_cast<std::vector<Resource>*>(w)->push_back(
+                                {IdText(type), IdText(name), language,
+                                 std::vector<BYTE>(bytes, bytes + SizeofResource(m, found))});
+                            return TRUE;
+                        },
+                        w);
+                },
+                w);
+        },
+        reinterpret_cast<LONG_PTR>(&found));
     return found;
 }
 
@@ -293,7 +319,8 @@ bool ChangeLandscapeTemplate(const std::wstring& program, const std::vector<BYTE
         return false;
     bool changed = false;
     for (Resource& resource : resources) {
-        if (resource.type == IdText(RT_DIALOG) && resource.name == L"#" + std::to_wstring(IDD_OSTREL_DIALOG_WIDE)) {
+        if (resource.type == IdText(RT_DIALOG) &&
+            resource.name == L"#" + std::to_wstring(IDD_OSTREL_DIALOG_WIDE)) {
             changed = true;
             if (!replacement)
                 continue;
@@ -311,10 +338,12 @@ bool ChangeLandscapeTemplate(const std::wstring& program, const std::vector<BYTE
 // The program with the stand-ins it loads in a folder of its own, changed as asked; empty on failure.
 std::wstring CopyProgram(Copy kind)
 {
-    const wchar_t* const names[] = {L"ostrel_faults_dll", L"ostrel_no_landscape", L"ostrel_bad_landscape"};
+    const wchar_t* const names[] = {L"ostrel_faults_dll", L"ostrel_no_landscape",
+                                    L"ostrel_bad_landscape"};
     const std::wstring folder = TempPath(names[static_cast<int>(kind)]);
     CreateDirectoryW(folder.c_str(), nullptr);
-    for (const wchar_t* file : {L"Ostrel.exe", L"aygshell.dll", L"tapi32.dll", L"faults\\faults.dll"}) {
+    for (const wchar_t* file :
+         {L"Ostrel.exe", L"aygshell.dll", L"tapi32.dll", L"faults\\faults.dll"}) {
         const std::wstring name = wcsrchr(file, L'\\') ? wcsrchr(file, L'\\') + 1 : file;
         if (!CopyFileW(PathBesideThisProgram(file).c_str(), (folder + L"\\" + name).c_str(), FALSE))
             return {};
@@ -369,8 +398,12 @@ protected:
     HWND Visible(const wchar_t* title)
     {
         HWND window = nullptr;
-        WaitUntil([&] { return (window = WaitForTopLevelWindow(title, m_program.ProcessId(), 0)) && IsWindowVisible(window); },
-                  kDeadlineMs);
+        WaitUntil(
+            [&] {
+                return (window = WaitForTopLevelWindow(title, m_program.ProcessId(), 0)) &&
+                    IsWindowVisible(window);
+            },
+            kDeadlineMs);
         return window;
     }
 
@@ -389,7 +422,7 @@ protected:
     bool NoMessageBox() const
     {
         return !WaitForTopLevelWindow(L"Error", m_program.ProcessId(), 0) &&
-               !WaitForTopLevelWindow(L"Ostrel", m_program.ProcessId(), 0);
+            !WaitForTopLevelWindow(L"Ostrel", m_program.ProcessId(), 0);
     }
 
     void Choose(int button)
@@ -414,7 +447,8 @@ protected:
         ASSERT_TRUE(TypeText(number));
         ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == number; }, kDeadlineMs));
         ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
-        ASSERT_TRUE(WaitUntil([&] { return ListEntries(editor).size() == before + 1; }, kDeadlineMs));
+        ASSERT_TRUE(
+            WaitUntil([&] { return ListEntries(editor).size() == before + 1; }, kDeadlineMs));
     }
 
     static void CloseWithOk(HWND dialog)
@@ -470,20 +504,38 @@ TEST_F(FaultTest, TelephonyFailuresAreSilentAndScreeningGoesOnWhereItCan)
         size_t drops, closes, shutdowns;
     };
     const Case cases[] = {
-        {"lineInitializeEx fails", {{L"TAPI_STANDIN_FAIL_INIT", L"1"}},
-         {{0, kListed, 0, PhoneResult::Error}, {IDC_REJECT_ALL, kUnlisted, 0, PhoneResult::Error}}, 0, 0, 0},
+        {"lineInitializeEx fails",
+         {{L"TAPI_STANDIN_FAIL_INIT", L"1"}},
+         {{0, kListed, 0, PhoneResult::Error}, {IDC_REJECT_ALL, kUnlisted, 0, PhoneResult::Error}},
+         0,
+         0,
+         0},
         // Device 1 cannot agree on a version, device 2 cannot be opened: their calls ring unscreened.
         {"negotiation and lineOpen fail",
-         {{L"TAPI_STANDIN_LINES", L"3"}, {L"TAPI_STANDIN_FAIL_NEGOTIATE", L"1"}, {L"TAPI_STANDIN_FAIL_OPEN", L"2"}},
-         {{0, kListed, 0, PhoneResult::Dropped}, {0, kListed, 1, PhoneResult::Rang}, {0, kListed, 2, PhoneResult::Rang},
+         {{L"TAPI_STANDIN_LINES", L"3"},
+          {L"TAPI_STANDIN_FAIL_NEGOTIATE", L"1"},
+          {L"TAPI_STANDIN_FAIL_OPEN", L"2"}},
+         {{0, kListed, 0, PhoneResult::Dropped},
+          {0, kListed, 1, PhoneResult::Rang},
+          {0, kListed, 2, PhoneResult::Rang},
           {0, kUnlisted, 0, PhoneResult::Rang}},
-         1, 1, 1},
+         1,
+         1,
+         1},
         // No number can be read: every call is screened as one without a number.
-        {"lineGetCallInfo fails", {{L"TAPI_STANDIN_FAIL_GETCALLINFO", L"1"}},
-         {{0, kListed, 0, PhoneResult::Rang}, {IDC_REJECT_ALL, kUnlisted, 0, PhoneResult::Dropped}}, 1, 1, 1},
+        {"lineGetCallInfo fails",
+         {{L"TAPI_STANDIN_FAIL_GETCALLINFO", L"1"}},
+         {{0, kListed, 0, PhoneResult::Rang}, {IDC_REJECT_ALL, kUnlisted, 0, PhoneResult::Dropped}},
+         1,
+         1,
+         1},
         // The drop is asked for and refused: the call rings on, and so does the next one.
-        {"lineDrop fails", {{L"TAPI_STANDIN_FAIL_DROP", L"1"}},
-         {{0, kListed, 0, PhoneResult::Rang}, {IDC_REJECT_ALL, kUnlisted, 0, PhoneResult::Rang}}, 2, 1, 1},
+        {"lineDrop fails",
+         {{L"TAPI_STANDIN_FAIL_DROP", L"1"}},
+         {{0, kListed, 0, PhoneResult::Rang}, {IDC_REJECT_ALL, kUnlisted, 0, PhoneResult::Rang}},
+         2,
+         1,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -507,7 +559,8 @@ TEST_F(FaultTest, TelephonyFailuresAreSilentAndScreeningGoesOnWhereItCan)
         EXPECT_EQ(c.closes, Logged("close"));
         ASSERT_EQ(c.shutdowns, Logged("shutdown"));
         if (c.shutdowns) {
-            EXPECT_EQ("0", LogEntries(ReadTelephonyLog(m_telephonyLog), "shutdown")[0].Get("unclosed"));
+            EXPECT_EQ("0",
+                      LogEntries(ReadTelephonyLog(m_telephonyLog), "shutdown")[0].Get("unclosed"));
         }
     }
 }
@@ -602,8 +655,9 @@ TEST_F(FaultTest, AFailedSaveKeepsBothListsAndCanBeRetried)
 // closing work, calls are screened all the while and nothing reaches the stored list.
 TEST_F(FaultTest, AnEditorWithoutItsMenuBarStillAddsAndCloses)
 {
-    ASSERT_TRUE(m_program.Start(m_builtProgram, {},
-                                {{AYGSHELL_STANDIN_FAIL_CREATEMENUBAR, L"1"}, {L"TAPI_STANDIN_LOG", m_telephonyLog}}));
+    ASSERT_TRUE(m_program.Start(
+        m_builtProgram, {},
+        {{AYGSHELL_STANDIN_FAIL_CREATEMENUBAR, L"1"}, {L"TAPI_STANDIN_LOG", m_telephonyLog}}));
     EXPECT_EQ(L"SHCreateMenuBar Failed", AnswerMessageBox(L"Error")) << "the main dialog's";
     ASSERT_NE(nullptr, m_main = Visible(kTitle));
     ASSERT_TRUE(WaitForTelephonyApp(kDeadlineMs));
@@ -633,7 +687,8 @@ TEST_F(FaultTest, AMainDialogThatCannotBeCreatedEndsTheProgramQuietly)
     const std::wstring copy = CopyProgram(Copy::WithFaultsDll);
     ASSERT_FALSE(copy.empty());
     ASSERT_TRUE(m_program.Start(copy, {},
-                                {{L"FAULTS_FAIL", L"DialogBoxParamW"}, {L"FAULTS_LOG", m_faultsLog},
+                                {{L"FAULTS_FAIL", L"DialogBoxParamW"},
+                                 {L"FAULTS_LOG", m_faultsLog},
                                  {L"TAPI_STANDIN_LOG", m_telephonyLog}}));
     DWORD exitCode = 1;
     ASSERT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode));
@@ -656,7 +711,9 @@ TEST_F(FaultTest, AReLayoutThatCannotBeginLeavesEveryControlAsItWas)
     const Case cases[] = {
         {"the landscape template is not there", Copy::WithoutLandscapeTemplate, {}},
         {"the landscape template cannot be read", Copy::WithUnreadableLandscapeTemplate, {}},
-        {"the move batch cannot be opened (faults.dll)", Copy::WithFaultsDll, {{L"FAULTS_FAIL", L"BeginDeferWindowPos"}}},
+        {"the move batch cannot be opened (faults.dll)",
+         Copy::WithFaultsDll,
+         {{L"FAULTS_FAIL", L"BeginDeferWindowPos"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -667,10 +724,12 @@ TEST_F(FaultTest, AReLayoutThatCannotBeginLeavesEveryControlAsItWas)
         {
             LandscapeScreen screen;
             ASSERT_TRUE(screen.turned);
-            ASSERT_TRUE(WaitUntil([&] {
-                RECT r = {};
-                return GetWindowRect(m_main, &r) && r.right - r.left == 320;
-            }, kDeadlineMs));
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    RECT r = {};
+                    return GetWindowRect(m_main, &r) && r.right - r.left == 320;
+                },
+                kDeadlineMs));
             // The call is handled after the size change on the program's one thread.
             EXPECT_EQ(PhoneResult::Dropped, Call(kUnlisted).result);
             EXPECT_EQ(before, Layout(m_main));
@@ -690,13 +749,14 @@ TEST_F(FaultTest, WithoutTheScreensDeviceContextTheEditorHasNoMargin)
     const auto gaps = [](HWND editor) {
         RECT client = {}, list = {}, edit = {}, add = {};
         GetClientRect(editor, &client);
-        const std::pair<int, RECT*> controls[] = {{IDC_NUMBER_LIST, &list}, {IDC_NUMBER_EDIT, &edit}, {IDC_ADD, &add}};
+        const std::pair<int, RECT*> controls[] = {
+            {IDC_NUMBER_LIST, &list}, {IDC_NUMBER_EDIT, &edit}, {IDC_ADD, &add}};
         for (const auto& control : controls) {
             GetWindowRect(GetDlgItem(editor, control.first), control.second);
             MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(control.second), 2);
         }
-        return std::vector<LONG>{list.left, client.right - list.right, client.bottom - list.bottom, edit.left,
-                                 client.right - add.right};
+        return std::vector<LONG>{list.left, client.right - list.right, client.bottom - list.bottom,
+                                 edit.left, client.right - add.right};
     };
     for (int opening = 1; opening <= 2; ++opening) {
         HWND editor = OpenEditor();
@@ -705,19 +765,22 @@ TEST_F(FaultTest, WithoutTheScreensDeviceContextTheEditorHasNoMargin)
         if (opening == 1) {
             LandscapeScreen screen;
             ASSERT_TRUE(screen.turned);
-            ASSERT_TRUE(WaitUntil([&] {
-                RECT r = {};
-                return GetClientRect(editor, &r) && r.right == 320;
-            }, kDeadlineMs));
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    RECT r = {};
+                    return GetClientRect(editor, &r) && r.right == 320;
+                },
+                kDeadlineMs));
             EXPECT_EQ(PhoneResult::Dropped, Call(kListed).result);
             EXPECT_EQ(std::vector<LONG>(5, 0), gaps(editor)) << "turned";
         }
         CloseWithOk(editor);
     }
     std::vector<std::string> screenQueries = Lines(m_faultsLog);
-    screenQueries.erase(std::remove_if(screenQueries.begin(), screenQueries.end(),
-                                       [](const std::string& line) { return line.rfind("GetDC ", 0) != 0; }),
-                        screenQueries.end());
+    screenQueries.erase(
+        std::remove_if(screenQueries.begin(), screenQueries.end(),
+                       [](const std::string& line) { return line.rfind("GetDC ", 0) != 0; }),
+        screenQueries.end());
     EXPECT_EQ(std::vector<std::string>{"GetDC failed"}, screenQueries);
 }
 

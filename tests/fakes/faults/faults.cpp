@@ -48,16 +48,16 @@ extern "C" HDC WINAPI FaultGetDC(HWND window)
     return GetDC(window);
 }
 
-extern "C" LSTATUS WINAPI FaultRegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                                              DWORD size)
+extern "C" LSTATUS WINAPI FaultRegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type,
+                                              const BYTE* data, DWORD size)
 {
     if (Fails("RegSetValueExW"))
         return ERROR_ACCESS_DENIED;
     return RegSetValueExW(key, name, reserved, type, data, size);
 }
 
-extern "C" INT_PTR WINAPI FaultDialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC procedure,
-                                               LPARAM parameter)
+extern "C" INT_PTR WINAPI FaultDialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND owner,
+                                               DLGPROC procedure, LPARAM parameter)
 {
     if (Fails("DialogBoxParamW")) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
