@@ -592,6 +592,14 @@ TEST_F(FaultTest, AListThatCannotBeLoadedIsNeitherShownNorTouched)
             ASSERT_NE(nullptr, editor);
             EXPECT_EQ(Entries{}, ListEntries(editor));
             CloseWithOk(editor);
+            if (lock) {
+                // Readable again: the editor reads the stored list before it shows any.
+                lock->Unlock();
+                ASSERT_NE(nullptr, editor = OpenEditor());
+                EXPECT_EQ(Entries{kListed}, ListEntries(editor));
+                CloseWithOk(editor);
+                EXPECT_EQ(PhoneResult::Dropped, Call(kListed).result);
+            }
             Choose(IDC_REJECT_ALL);
             EXPECT_EQ(PhoneResult::Dropped, Call(kUnlisted).result);
             Deactivate();

@@ -22,6 +22,7 @@ COstrelDlg::COstrelDlg(CWnd* pParent)
       m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME))
 {
     memset(&m_mbi, 0, sizeof(m_mbi));
+    m_bListLoaded = false;
 }
 
 COstrelDlg::~COstrelDlg()
@@ -33,7 +34,7 @@ COstrelDlg::~COstrelDlg()
 void COstrelDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    ReadNumberList(g_strNumberList);
+    m_bListLoaded = ReadNumberList(g_strNumberList) != FALSE;
     DDX_Control(pDX, IDC_SET_BLACKLIST, m_btnSetBlacklist);
 }
 
@@ -92,6 +93,10 @@ void COstrelDlg::OnDeactive()
 // g_strNumberList, so nothing is reloaded here.
 void COstrelDlg::OnSetBlacklist()
 {
+    // A list that could not be read at start is read again first: an editor opened on an empty
+    // list in its place would save over stored numbers the user never saw.
+    if (!m_bListLoaded)
+        m_bListLoaded = ReadNumberList(g_strNumberList) != FALSE;
     CCallSetting dlg(&g_strNumberList);
     dlg.DoModal();
 }

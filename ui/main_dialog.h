@@ -37,4 +37,6 @@ private:
     CLineSession m_lineSession;
     SHMENUBARINFO m_mbi;
     CButton m_btnSetBlacklist;
+    // Whether the stored list was read; an editor must not start from a list that was not.
+    bool m_bListLoaded;
 };
