@@ -1,5 +1,5 @@
 // Counting replacements of glibc's allocation functions, forwarding to glibc's own ones.
-#include "bench/allocation_counter.h"
+#include "benchmarks/allocation_counter.h"
 
 #include <atomic>
 #include <cstddef>

@@ -15,14 +15,14 @@
 #include <new>
 #include <string>
 
-#include "bench/allocation_counter.h"
+#include "benchmarks/allocation_counter.h"
 #include "engine/screening_rules.h"
 
 namespace {
 
 // The list: 511 one-character entries (1022 characters) or 85 entries of 11 digits (1020),
-// every entry before the last sharing the caller's length and all but its last units, so
-// each comparison runs as far as it can. The caller matches the last entry, or none.
+// every entry as long as the caller (the 11-digit ones also sharing its first nine digits), so
+// that no comparison ends early on the length. The caller matches the last entry, or none.
 template <class CharT>
 struct WorstCase {
     std::basic_string<CharT> list, caller;
