@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "settings/number_list.h"
 
@@ -39,13 +40,7 @@ void TrimSpace(const CharT*& text, std::size_t& length, IsSpace&& isSpace)
 template <class CharT>
 bool SameNumber(const CharT* a, std::size_t aLength, const CharT* b, std::size_t bLength)
 {
-    if (aLength != bLength)
-        return false;
-    for (std::size_t i = 0; i < aLength; ++i) {
-        if (a[i] != b[i])
-            return false;
-    }
-    return true;
+    return aLength == bLength && std::char_traits<CharT>::compare(a, b, aLength) == 0;
 }
 
 // True when the call is to be rejected. Mode 1 accepts and mode 3 rejects every call; any
