@@ -34,14 +34,7 @@ std::wstring Stored()
 
 Entries ListEntries(HWND editor)
 {
-    HWND list = GetDlgItem(editor, IDC_NUMBER_LIST);
-    Entries entries;
-    for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
-        wchar_t text[1100] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
+    return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST));
 }
 
 // Gaps of the list box to the left, right and bottom edge, of the edit box to the left one and
@@ -59,14 +52,6 @@ std::vector<LONG> Gaps(HWND editor)
     return {list.left, client.right - list.right, client.bottom - list.bottom, rects[1].left, client.right - rects[2].right};
 }
 
-// The window that has the keyboard focus in the thread of this window.
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof(gui);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
-}
-
 void Screenshot(const wchar_t* name)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -79,9 +64,7 @@ void Screenshot(const wchar_t* name)
 // can be tapped: a click that cannot land is not made.
 void Tap(const wchar_t* stripClass, const wchar_t* text)
 {
-    ASSERT_TRUE(WaitUntil([&] {
-        return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr), nullptr, L"Button", text));
-    }, kDeadlineMs)) << text;
+    ASSERT_TRUE(ClickButtonIn(stripClass, text, kDeadlineMs)) << text;
 }
 
 class EditorTest : public ::testing::Test {

@@ -113,53 +113,16 @@ HWND FindMenuBarButton(const wchar_t* text, DWORD processId)
     return nullptr;
 }
 
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof(gui);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus
-                                                                             : nullptr;
-}
-
 Entries ListEntries(HWND editor)
 {
-    HWND list = GetDlgItem(editor, IDC_NUMBER_LIST);
-    Entries entries;
-    for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
-        wchar_t text[64] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
+    return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST));
 }
 
 // Taps the button with this text on the front strip of the class once it can be tapped.
 void Tap(const wchar_t* stripClass, const wchar_t* text)
 {
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr),
-                                       nullptr, L"Button", text));
-        },
-        kDeadlineMs))
-        << text;
+    ASSERT_TRUE(ClickButtonIn(stripClass, text, kDeadlineMs)) << text;
 }
-
-bool SetScreenSize(DWORD width, DWORD height)
-{
-    DEVMODEW mode = {};
-    mode.dmSize = sizeof(mode);
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
-}
-
-// The screen in landscape while this lives; in portrait again afterwards, whatever happened.
-struct LandscapeScreen {
-    const bool turned = SetScreenSize(320, 240);
-    ~LandscapeScreen() { SetScreenSize(240, 320); }
-};
 
 // Every control's rectangle in the dialog's client coordinates, and its text.
 std::map<int, std::wstring> Layout(HWND dialog)

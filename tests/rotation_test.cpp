@@ -18,22 +18,6 @@ namespace {
 
 const DWORD kDeadlineMs = 20000;
 
-bool SetScreenSize(DWORD width, DWORD height)
-{
-    DEVMODEW mode = {};
-    mode.dmSize = sizeof(mode);
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
-}
-
-// The screen in landscape while this lives; in portrait again afterwards, whatever happened.
-struct LandscapeScreen {
-    const bool turned = SetScreenSize(320, 240);
-    ~LandscapeScreen() { SetScreenSize(240, 320); }
-};
-
 using Layout = std::map<int, std::wstring>;
 
 std::wstring Show(RECT r)

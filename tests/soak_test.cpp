@@ -74,39 +74,8 @@ Entries Sorted(Entries entries)
 
 Entries ListBoxEntries(HWND editor)
 {
-    HWND list = GetDlgItem(editor, IDC_NUMBER_LIST);
-    Entries entries;
-    for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
-        wchar_t text[64] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
+    return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST));
 }
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof(gui);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus
-                                                                             : nullptr;
-}
-
-bool SetScreenSize(DWORD width, DWORD height)
-{
-    DEVMODEW mode = {};
-    mode.dmSize = sizeof(mode);
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
-}
-
-// The screen in landscape while this lives; in portrait again afterwards, whatever happened.
-struct LandscapeScreen {
-    const bool turned = SetScreenSize(320, 240);
-    ~LandscapeScreen() { SetScreenSize(240, 320); }
-};
 
 bool IsLandscape(HWND window)
 {

@@ -106,3 +106,34 @@ DWORD ForegroundProcessId()
         GetWindowThreadProcessId(foreground, &processId);
     return processId;
 }
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+}
+
+std::vector<std::wstring> ListBoxItems(HWND listBox)
+{
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, i, 0);
+        std::wstring text(length > 0 ? length + 1 : 1, L'\0');
+        const LRESULT copied = length > 0 ? SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])) : 0;
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        items.push_back(text);
+    }
+    return items;
+}
+
+bool ClickButtonIn(const wchar_t* topLevelClass, const wchar_t* text, DWORD timeoutMs)
+{
+    return WaitUntil(
+        [&] {
+            return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, topLevelClass, nullptr), nullptr,
+                                       L"Button", text));
+        },
+        timeoutMs);
+}

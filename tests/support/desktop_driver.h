@@ -7,9 +7,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/support/program_under_test.h"
 #include "tests/support/screen_capture.h"
+#include "tests/support/screen_turn.h"
 
 // --- Waiting ------------------------------------------------------------------------------
 
@@ -40,6 +42,12 @@ bool IsButtonChecked(HWND button);
 // The process owning the foreground window; 0 when there is none.
 DWORD ForegroundProcessId();
 
+// The window with the keyboard focus in the thread of this window (of any process), or null.
+HWND FocusOf(HWND window);
+
+// Every entry of a list box (of any process), in display order, each read whole.
+std::vector<std::wstring> ListBoxItems(HWND listBox);
+
 // --- Input --------------------------------------------------------------------------------
 // Each call queues real input and returns whether it was queued; the caller then waits for the
 // effect with WaitUntil. Keys go to the foreground window's focus, as a user's would.
@@ -57,6 +65,10 @@ bool ClickAt(POINT screenPoint);
 // when the window is hidden, disabled, on a minimised window, or stays covered.
 bool Click(HWND window);
 bool Click(HWND window, POINT clientPoint);
+
+// Clicks the button with this text in the first top-level window of the class (the front one),
+// waiting until it can be clicked; false when it could not within timeoutMs.
+bool ClickButtonIn(const wchar_t* topLevelClass, const wchar_t* text, DWORD timeoutMs);
 
 // Presses and releases one key (a virtual-key code: VK_DOWN, VK_RETURN, 'A', ...).
 bool PressKey(WORD virtualKey);
