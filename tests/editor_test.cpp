@@ -49,7 +49,8 @@ std::vector<LONG> Gaps(HWND editor)
         MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&rects[i]), 2);
     }
     const RECT& list = rects[0];
-    return {list.left, client.right - list.right, client.bottom - list.bottom, rects[1].left, client.right - rects[2].right};
+    return {list.left, client.right - list.right, client.bottom - list.bottom, rects[1].left,
+            client.right - rects[2].right};
 }
 
 void Screenshot(const wchar_t* name)
@@ -82,8 +83,12 @@ protected:
     HWND Visible(const wchar_t* title)
     {
         HWND window = nullptr;
-        WaitUntil([&] { return (window = WaitForTopLevelWindow(title, m_program.ProcessId(), 0)) && IsWindowVisible(window); },
-                  kDeadlineMs);
+        WaitUntil(
+            [&] {
+                return (window = WaitForTopLevelWindow(title, m_program.ProcessId(), 0)) &&
+                    IsWindowVisible(window);
+            },
+            kDeadlineMs);
         return window;
     }
 
@@ -103,7 +108,8 @@ protected:
         ASSERT_TRUE(TypeText(number));
         ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == number; }, kDeadlineMs));
         ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
-        ASSERT_TRUE(WaitUntil([&] { return ListEntries(editor).size() == before + 1; }, kDeadlineMs));
+        ASSERT_TRUE(
+            WaitUntil([&] { return ListEntries(editor).size() == before + 1; }, kDeadlineMs));
         EXPECT_EQ(L"", WindowText(edit));
     }
 
@@ -139,12 +145,14 @@ TEST_F(EditorTest, ShowsTheStoredListSortedAndRefusesAListTooLongToLoad)
     EXPECT_EQ((Entries{L"", L"100", L"123", L"20", L"555"}), ListEntries(editor));
     Screenshot(L"editor.png");
     HDC screen = GetDC(nullptr);
-    EXPECT_EQ(std::vector<LONG>(5, (7 * GetDeviceCaps(screen, LOGPIXELSX) + 48) / 96), Gaps(editor));
+    EXPECT_EQ(std::vector<LONG>(5, (7 * GetDeviceCaps(screen, LOGPIXELSX) + 48) / 96),
+              Gaps(editor));
     ReleaseDC(nullptr, screen);
 
     AddNumber(editor, L"5550000");
     const std::wstring tooLong(1023 - 24, L'9');  // with the rest and its ';': 1024 characters
-    SendMessageW(GetDlgItem(editor, IDC_NUMBER_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
+    SendMessageW(GetDlgItem(editor, IDC_NUMBER_EDIT), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(tooLong.c_str()));
     ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
     ASSERT_TRUE(WaitUntil([&] { return ListEntries(editor).size() == 7; }, kDeadlineMs));
     EXPECT_EQ(L"Save faulted, please retry!", SaveAndCall(L"5550000", PhoneResult::Rang));
@@ -162,7 +170,8 @@ TEST_F(EditorTest, OnlySaveChangesTheStoredAndTheScreenedList)
     EXPECT_EQ(Entries{}, ListEntries(editor));
     for (const wchar_t* number : {L"5551234", L"5551234", L" "})
         AddNumber(editor, number);
-    Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Delete");  // nothing selected; the next taps come after it
+    Tap(AYGSHELL_STANDIN_MENUBAR_CLASS,
+        L"Delete");  // nothing selected; the next taps come after it
     AddNumber(editor, L"+1 (20)");
     EXPECT_EQ((Entries{L" ", L"+1 (20)", L"5551234", L"5551234"}), ListEntries(editor));
     EXPECT_EQ(PhoneResult::Rang, Call(L"5551234"));
@@ -185,27 +194,32 @@ TEST_F(EditorTest, OnlySaveChangesTheStoredAndTheScreenedList)
 
 TEST_F(EditorTest, HelpShowsItsTextOnceOnEveryOpeningAndCannotBeChanged)
 {
-    const wchar_t helpText[] =
-        L"Set Blacklist:\r\nYou can add or delete the phone number to your blacklist, and you should click save "
-        L"to let the software know what you change the blacklist.\r\nRun at Backgroud:\r\nThis software will run "
-        L"at backgroud, and it will service for you.\r\nHelp:\r\nShow the help info for you.\r\nDeactive:\r\n"
-        L"Deactive it, it will could not service for you.";
+    const wchar_t helpText[] = L"Set Blacklist:\r\nYou can add or delete the phone number to your "
+                               L"blacklist, and you should click save "
+                               L"to let the software know what you change the blacklist.\r\nRun at "
+                               L"Backgroud:\r\nThis software will run "
+                               L"at backgroud, and it will service for you.\r\nHelp:\r\nShow the "
+                               L"help info for you.\r\nDeactive:\r\n"
+                               L"Deactive it, it will could not service for you.";
     Start(L"5551234;");
     for (int opening = 1; opening <= 2; ++opening) {
         // "Operate" with a tap, then its first item, "Help", with the keys.
         SetForegroundWindow(m_main);
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == m_main; }, kDeadlineMs));
         Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate");
-        ASSERT_TRUE(WaitForPopupMenu(m_program.ProcessId(), kDeadlineMs) && PressKey(VK_DOWN) && PressKey(VK_RETURN));
+        ASSERT_TRUE(WaitForPopupMenu(m_program.ProcessId(), kDeadlineMs) && PressKey(VK_DOWN) &&
+                    PressKey(VK_RETURN));
         HWND help = Visible(L"Help");
         ASSERT_NE(nullptr, help) << opening;
         HWND text = GetDlgItem(help, IDC_HELP_TEXT);
         EXPECT_EQ(helpText, WindowText(text)) << opening;
         if (opening == 1) {
             // Typing at the start changes nothing; the caret still moves on, so the keys arrived.
-            ASSERT_TRUE(Click(text, POINT{2, 2}) && WaitUntil([&] { return FocusOf(text) == text; }, kDeadlineMs));
+            ASSERT_TRUE(Click(text, POINT{2, 2}) &&
+                        WaitUntil([&] { return FocusOf(text) == text; }, kDeadlineMs));
             ASSERT_TRUE(TypeText(L"x") && PressKey(VK_RIGHT));
-            EXPECT_TRUE(WaitUntil([&] { return LOWORD(SendMessageW(text, EM_GETSEL, 0, 0)) >= 1; }, kDeadlineMs));
+            EXPECT_TRUE(WaitUntil([&] { return LOWORD(SendMessageW(text, EM_GETSEL, 0, 0)) >= 1; },
+                                  kDeadlineMs));
             EXPECT_EQ(helpText, WindowText(text));
             EXPECT_EQ(PhoneResult::Dropped, Call(L"5551234"));
             Screenshot(L"help.png");
@@ -223,7 +237,8 @@ TEST_F(EditorTest, KeepsTwiceTheMarginOnA192DpiScreen)
         ~ScreenDpi() { Set(96); }
         static void Set(DWORD dpi)
         {
-            RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+            RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
+                            &dpi, sizeof(dpi));
         }
     } highDensity(192);
     Start(L"5551234;");

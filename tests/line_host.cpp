@@ -50,8 +50,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
     session.InitLineSession();
 
     // Created last: its appearance tells the tests that the session is open.
-    HWND hWnd = CreateWindowW(kLineHostClass, L"Line host", WS_OVERLAPPED, 0, 0, 100, 50,
-                              nullptr, nullptr, hInstance, nullptr);
+    HWND hWnd = CreateWindowW(kLineHostClass, L"Line host", WS_OVERLAPPED, 0, 0, 100, 50, nullptr,
+                              nullptr, hInstance, nullptr);
     if (!hWnd)
         return 2;
 

@@ -35,9 +35,9 @@ HWND WaitForWindow(const wchar_t* pszClass, DWORD timeoutMs)
     }
 }
 
-const char* const kServiceSettings[] = {"TAPI_STANDIN_LINES", "TAPI_STANDIN_FAIL_NEGOTIATE",
-                                        "TAPI_STANDIN_FAIL_OPEN", "TAPI_STANDIN_FAIL_INIT",
-                                        "TAPI_STANDIN_FAIL_GETCALLINFO", "TAPI_STANDIN_FAIL_DROP"};
+const char* const kServiceSettings[] = {
+    "TAPI_STANDIN_LINES",     "TAPI_STANDIN_FAIL_NEGOTIATE",   "TAPI_STANDIN_FAIL_OPEN",
+    "TAPI_STANDIN_FAIL_INIT", "TAPI_STANDIN_FAIL_GETCALLINFO", "TAPI_STANDIN_FAIL_DROP"};
 
 class LineSessionTest : public ::testing::Test {
 protected:
@@ -61,7 +61,10 @@ protected:
         }
     }
 
-    void SetService(const char* pszName, const char* pszValue) { SetEnvironmentVariableA(pszName, pszValue); }
+    void SetService(const char* pszName, const char* pszValue)
+    {
+        SetEnvironmentVariableA(pszName, pszValue);
+    }
 
     void StoreList(const wchar_t* pszList) { ASSERT_EQ(1, WriteNumberList(CString(pszList))); }
 
@@ -93,7 +96,8 @@ protected:
     PhoneResult Call(PhoneCall call)
     {
         const PhoneOutcome outcome = PlaceCall(call, kDeadlineMs);
-        EXPECT_NE(PhoneResult::Error, outcome.result) << std::string(outcome.error.begin(), outcome.error.end());
+        EXPECT_NE(PhoneResult::Error, outcome.result)
+            << std::string(outcome.error.begin(), outcome.error.end());
         return outcome.result;
     }
 
@@ -291,7 +295,8 @@ TEST_F(LineSessionTest, ZeroDevicesAndAFailedInitialisation)
     SetUp();
     SetService("TAPI_STANDIN_FAIL_INIT", "1");
     StartHost();
-    EXPECT_EQ(PhoneResult::Error, PlaceCall(PhoneCall{L"246"}, 2000).result) << "no telephony application";
+    EXPECT_EQ(PhoneResult::Error, PlaceCall(PhoneCall{L"246"}, 2000).result)
+        << "no telephony application";
     StopHost();
     EXPECT_EQ(1u, Log("initialize").size());
     EXPECT_TRUE(Log("close").empty());

@@ -53,8 +53,11 @@ HWND FindWindowOf(const wchar_t* className, DWORD processId)
 HWND WaitForMessageBox(const wchar_t* caption, DWORD processId)
 {
     HWND box = nullptr;
-    WaitUntil([&] { return (box = WaitForTopLevelWindow(caption, processId, 0)) && IsWindowVisible(box); },
-              kDeadlineMs);
+    WaitUntil(
+        [&] {
+            return (box = WaitForTopLevelWindow(caption, processId, 0)) && IsWindowVisible(box);
+        },
+        kDeadlineMs);
     return box;
 }
 
@@ -122,8 +125,9 @@ protected:
         SetForegroundWindow(dialog);
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }, kDeadlineMs));
         HWND bar = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (bar = FindWindowOf(AYGSHELL_STANDIN_MENUBAR_CLASS, processId)); },
-                              kDeadlineMs));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (bar = FindWindowOf(AYGSHELL_STANDIN_MENUBAR_CLASS, processId)); },
+            kDeadlineMs));
         HWND operate = FindWindowExW(bar, nullptr, L"Button", L"Operate");
         ASSERT_NE(nullptr, operate);
         ASSERT_TRUE(Click(operate));
@@ -204,7 +208,8 @@ TEST_F(ProgramTest, RunBackgroundKeepsScreeningAndAnotherStartBringsTheProgramBa
         ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, kDeadlineMs));
 
         ProgramUnderTest second;
-        ASSERT_TRUE(second.Start(sameFile ? PathBesideThisProgram(L"Ostrel.exe") : copy, {}, Environment()));
+        ASSERT_TRUE(second.Start(sameFile ? PathBesideThisProgram(L"Ostrel.exe") : copy, {},
+                                 Environment()));
         DWORD exitCode = 0;
         ASSERT_TRUE(second.WaitForExit(kDeadlineMs, &exitCode)) << start;
         // The same file is caught by the framework's test on the executable; a copy by the title.
@@ -222,8 +227,8 @@ TEST_F(ProgramTest, AForeignWindowTitledLikeTheProgramStopsTheStart)
     DWORD ownerThreadId = 0;
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread owner([&] {
-        foreign = CreateWindowExW(0, L"Static", kTitle, WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                                  nullptr, nullptr, nullptr);
+        foreign = CreateWindowExW(0, L"Static", kTitle, WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                  nullptr, nullptr, nullptr, nullptr);
         ownerThreadId = GetCurrentThreadId();
         SetEvent(ready);
         MSG msg;
@@ -240,7 +245,8 @@ TEST_F(ProgramTest, AForeignWindowTitledLikeTheProgramStopsTheStart)
     DWORD exitCode = 1;
     EXPECT_TRUE(program.WaitForExit(kDeadlineMs, &exitCode));
     EXPECT_EQ(0u, exitCode);
-    EXPECT_EQ(GetCurrentProcessId(), ForegroundProcessId()) << "the window found was brought forward";
+    EXPECT_EQ(GetCurrentProcessId(), ForegroundProcessId())
+        << "the window found was brought forward";
     EXPECT_EQ(0u, CountOf(Log(), "initialize"));
 
     PostThreadMessageW(ownerThreadId, WM_QUIT, 0, 0);
@@ -254,7 +260,8 @@ TEST_F(ProgramTest, DeactiveClosesEveryLineAndTheNextStartIsBackInBlockListMode)
         HWND dialog = StartProgram(program, {{L"TAPI_STANDIN_LINES", L"3"}});
         ASSERT_NE(nullptr, dialog);
         ASSERT_TRUE(Click(GetDlgItem(dialog, IDC_REJECT_ALL)));
-        ASSERT_TRUE(WaitUntil([&] { return IsButtonChecked(GetDlgItem(dialog, IDC_REJECT_ALL)); }, kDeadlineMs));
+        ASSERT_TRUE(WaitUntil([&] { return IsButtonChecked(GetDlgItem(dialog, IDC_REJECT_ALL)); },
+                              kDeadlineMs));
 
         ChooseOperateItem(dialog, program.ProcessId(), kDeactiveItem);
         DWORD exitCode = 1;
@@ -306,9 +313,11 @@ public:
     NativeSocketsForTheProgram()
     {
         HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == 0) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr) == 0) {
             const wchar_t order[] = L"native,builtin";
-            RegSetValueExW(key, L"ws2_32", 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof(order));
+            RegSetValueExW(key, L"ws2_32", 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                           sizeof(order));
             RegCloseKey(key);
         }
     }
@@ -330,12 +339,14 @@ TEST_F(ProgramTest, SocketsThatCannotBeStartedEndTheProgramWithItsMessage)
         const wchar_t* behaviour;
         const char* expectedCalls;
     };
-    for (const Case& c : {Case{L"refuse", "startup 1.1\n"}, Case{L"version", "startup 1.1\ncleanup\n"}}) {
+    for (const Case& c :
+         {Case{L"refuse", "startup 1.1\n"}, Case{L"version", "startup 1.1\ncleanup\n"}}) {
         DeleteFileW(socketsLog.c_str());
         DeleteFileW(m_logPath.c_str());
         ProgramUnderTest program;
-        ASSERT_TRUE(program.Start(copy, {},
-                                  Environment({{L"FAKE_WS2_32", c.behaviour}, {L"FAKE_WS2_32_LOG", socketsLog}})));
+        ASSERT_TRUE(program.Start(
+            copy, {},
+            Environment({{L"FAKE_WS2_32", c.behaviour}, {L"FAKE_WS2_32_LOG", socketsLog}})));
         HWND box = WaitForMessageBox(L"Ostrel", program.ProcessId());
         ASSERT_NE(nullptr, box) << c.behaviour;
         EXPECT_EQ(L"Windows 套接字初始化失败。", MessageBoxText(box)) << c.behaviour;

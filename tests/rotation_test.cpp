@@ -22,11 +22,14 @@ using Layout = std::map<int, std::wstring>;
 
 std::wstring Show(RECT r)
 {
-    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
-           std::to_wstring(r.bottom);
+    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+        std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom);
 }
 
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
 
 // Each record's rectangle converted with the font of a hidden dialog made here from the same
 // template, which is the program's dialog's font too.
@@ -36,7 +39,8 @@ struct PixelRects : DialogTemplateVisitor {
     bool OnHeader(const DialogTemplateHeader&) override { return true; }
     void OnItem(const DialogItemRecord& item) override
     {
-        RECT rect = {item.fixed.x, item.fixed.y, item.fixed.x + item.fixed.cx, item.fixed.y + item.fixed.cy};
+        RECT rect = {item.fixed.x, item.fixed.y, item.fixed.x + item.fixed.cx,
+                     item.fixed.y + item.fixed.cy};
         MapDialogRect(dialog, &rect);
         layout[item.fixed.id] = Show(rect);
     }
@@ -45,15 +49,16 @@ struct PixelRects : DialogTemplateVisitor {
 // Where the program's template puts each control, in pixels.
 Layout TemplateLayout(int templateId)
 {
-    HMODULE program = LoadLibraryExW(PathBesideThisProgram(L"Ostrel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = LoadLibraryExW(PathBesideThisProgram(L"Ostrel.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(templateId), RT_DIALOG);
     const DWORD size = SizeofResource(program, found);
     std::vector<DWORD> copy((size + 3) / 4);
     memcpy(copy.data(), LockResource(LoadResource(program, found)), size);
     copy[0] &= ~DWORD(WS_VISIBLE);
     PixelRects rects;
-    rects.dialog = CreateDialogIndirectParamW(program, reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
-                                              PlainDialogProc, 0);
+    rects.dialog = CreateDialogIndirectParamW(program, reinterpret_cast<DLGTEMPLATE*>(copy.data()),
+                                              nullptr, PlainDialogProc, 0);
     WalkDialogTemplate(reinterpret_cast<const std::uint8_t*>(copy.data()), size, rects);
     DestroyWindow(rects.dialog);
     FreeLibrary(program);
@@ -118,7 +123,8 @@ TEST(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
         EXPECT_EQ(L"Set Blacklist", WindowText(setBlacklist));
         PhoneCall call;
         call.callerNumber = L"5550000";
-        EXPECT_EQ(PhoneResult::Dropped, PlaceCall(call, kDeadlineMs).result) << "screened in the mode chosen before";
+        EXPECT_EQ(PhoneResult::Dropped, PlaceCall(call, kDeadlineMs).result)
+            << "screened in the mode chosen before";
         Screenshot(dialog, L"landscape.png");
     }
     WaitUntil([&] { return CurrentLayout(dialog, portrait) == portrait; }, kDeadlineMs);

@@ -33,21 +33,24 @@ Text Caller(size_t size, const Text& text, std::uint32_t offset, std::uint32_t i
 TEST(CallerIdRecord, TextEndsAtItsZeroOrItsSizeAndStaysInsideTheRecord)
 {
     const Text number = UNITS("+35799123456"), wide({Unit('1'), Unit(0x4E2D)});
-    EXPECT_EQ(Caller(1328, number, 200, 2 * 13), number);  // zero counted in the size
+    EXPECT_EQ(Caller(1328, number, 200, 2 * 13), number);                // zero counted in the size
     EXPECT_EQ(Caller(1328, number + UNITS("77"), 200, 2 * 12), number);  // no zero
-    EXPECT_EQ(Caller(1328, UNITS("123"), 200, 5), UNITS("12"));  // whole units only
+    EXPECT_EQ(Caller(1328, UNITS("123"), 200, 5), UNITS("12"));          // whole units only
     EXPECT_EQ(Caller(1328, wide, 201, 6), wide);  // unaligned, low byte first
     EXPECT_EQ(Caller(1328, UNITS(""), 1328, 8), UNITS(""));
     EXPECT_EQ(Caller(1328, UNITS(""), 0xFFFFFFFF, 8), UNITS(""));
     EXPECT_EQ(Caller(1328, UNITS("4567"), 1320, 400), UNITS("4567"));
     EXPECT_EQ(Caller(1328, UNITS("89"), 1324, 0xFFFFFFF0), UNITS("89"));  // offset + size wraps
-    EXPECT_EQ(Caller(1327, UNITS("1234"), 1321, 100), UNITS("123"));  // record ends mid-unit
+    EXPECT_EQ(Caller(1327, UNITS("1234"), 1321, 100), UNITS("123"));      // record ends mid-unit
     EXPECT_EQ(Caller(119, UNITS(""), 0, 8), UNITS(""));  // too short for the fields
 }
 
 // A stand-in for lineGetCallInfo whose record needs `needed` bytes.
 struct FakeService {
-    explicit FakeService(std::uint32_t bytes) : needed(bytes) {}
+    explicit FakeService(std::uint32_t bytes)
+        : needed(bytes)
+    {
+    }
     std::uint32_t needed;
     std::vector<std::uint32_t> totalSizes;  // dwTotalSize as each request found it
     bool zeroed = true;

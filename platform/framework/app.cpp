@@ -13,7 +13,10 @@ CWinApp* g_pApp = NULL;
 void (*afxSocketTerm)() = NULL;
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
-    : m_pszAppName(NULL), m_hInstance(NULL), m_pMainWnd(NULL), m_pszRegistryKey(NULL),
+    : m_pszAppName(NULL),
+      m_hInstance(NULL),
+      m_pMainWnd(NULL),
+      m_pszRegistryKey(NULL),
       m_pszProfileName(NULL)
 {
     if (lpszAppName) {

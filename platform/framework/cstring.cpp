@@ -11,7 +11,7 @@
 struct CString::Body {
     volatile LONG nRefs;  // -1 while GetBuffer has lent the characters out
     int nLength;
-    int nCapacity;        // characters, the terminator not counted
+    int nCapacity;  // characters, the terminator not counted
 
     wchar_t* Chars() noexcept { return reinterpret_cast<wchar_t*>(this + 1); }
 };
@@ -36,17 +36,20 @@ void CopyChars(wchar_t* pDest, LPCWSTR pSrc, int nCount) noexcept
 
 }  // namespace
 
-CString::CString(LPCWSTR psz) : m_pBody(nullptr)
+CString::CString(LPCWSTR psz)
+    : m_pBody(nullptr)
 {
     Assign(psz, TextLength(psz));
 }
 
-CString::CString(LPCWSTR pch, int nLength) : m_pBody(nullptr)
+CString::CString(LPCWSTR pch, int nLength)
+    : m_pBody(nullptr)
 {
     Assign(pch, pch ? nLength : 0);
 }
 
-CString::CString(const CString& other) : m_pBody(nullptr)
+CString::CString(const CString& other)
+    : m_pBody(nullptr)
 {
     *this = other;
 }
@@ -267,16 +270,14 @@ void CString::Release(Body* pBody) noexcept
 bool operator==(const CString& a, const CString& b) noexcept
 {
     const int nLength = a.GetLength();
-    return nLength == b.GetLength() &&
-           std::wmemcmp(a, b, static_cast<size_t>(nLength)) == 0;
+    return nLength == b.GetLength() && std::wmemcmp(a, b, static_cast<size_t>(nLength)) == 0;
 }
 
 bool operator==(const CString& a, LPCWSTR b) noexcept
 {
     const LPCWSTR pszB = b ? b : L"";
     const size_t nLength = wcslen(pszB);
-    return static_cast<size_t>(a.GetLength()) == nLength &&
-           std::wmemcmp(a, pszB, nLength) == 0;
+    return static_cast<size_t>(a.GetLength()) == nLength && std::wmemcmp(a, pszB, nLength) == 0;
 }
 
 bool operator==(LPCWSTR a, const CString& b) noexcept

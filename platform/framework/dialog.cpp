@@ -34,7 +34,8 @@ bool IsAnsweredByReturnValue(UINT message)
 }  // namespace
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
+    : m_nIDTemplate(nIDTemplate),
+      m_pParentWnd(pParentWnd)
 {
 }
 

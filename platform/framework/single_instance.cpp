@@ -10,7 +10,10 @@ const DWORD kPauseBetweenLooksMs = 250;
 // Closes a kernel handle at the end of its scope.
 class ScopedHandle {
 public:
-    explicit ScopedHandle(HANDLE h) : m_h(h) {}
+    explicit ScopedHandle(HANDLE h)
+        : m_h(h)
+    {
+    }
     ~ScopedHandle()
     {
         if (m_h)

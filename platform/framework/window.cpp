@@ -15,7 +15,8 @@ CWnd::~CWnd()
     // subclassed it after us, keeps ours in its chain without an object to call.
     AfxPermanentEntry* pEntry = AfxLookupPermanent(m_hWnd);
     if (pEntry && pEntry->pWnd == this) {
-        const WNDPROC pfnCurrent = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC));
+        const WNDPROC pfnCurrent =
+            reinterpret_cast<WNDPROC>(GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC));
         if (pEntry->pfnSuper && pfnCurrent == &CWnd::SubclassProc) {
             SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pEntry->pfnSuper));
             AfxRemovePermanent(m_hWnd);
@@ -186,6 +187,7 @@ void CListBox::GetText(int nIndex, CString& rString) const
         return;
     }
     LPWSTR pBuffer = rString.GetBuffer(nLength);
-    const int nCopied = static_cast<int>(SendMessage(LB_GETTEXT, nIndex, reinterpret_cast<LPARAM>(pBuffer)));
+    const int nCopied =
+        static_cast<int>(SendMessage(LB_GETTEXT, nIndex, reinterpret_cast<LPARAM>(pBuffer)));
     rString.ReleaseBuffer(nCopied > 0 ? nCopied : 0);
 }

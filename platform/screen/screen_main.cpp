@@ -35,7 +35,8 @@ bool Turn(int sideX, int sideY)
     mode.dmPelsHeight = height;
     const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
     if (result != DISP_CHANGE_SUCCESSFUL) {
-        std::fprintf(stderr, "screen: the screen did not turn to %lu x %lu (%ld)\n", width, height, result);
+        std::fprintf(stderr, "screen: the screen did not turn to %lu x %lu (%ld)\n", width, height,
+                     result);
         return false;
     }
     return true;

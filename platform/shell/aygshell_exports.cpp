@@ -45,7 +45,8 @@ SHELL_EXPORT BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi)
         if (!menu)
             return FALSE;
     } else {
-        SetLastError(ERROR_NOT_SUPPORTED);  // the device's toolbar resources: nothing here uses them
+        SetLastError(
+            ERROR_NOT_SUPPORTED);  // the device's toolbar resources: nothing here uses them
         return FALSE;
     }
     // The bar belongs to the top-level window; commands go to the window asked for.
@@ -58,7 +59,8 @@ SHELL_EXPORT BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi)
 
 SHELL_EXPORT BOOL WINAPI SHDoneButton(HWND hwndRequester, DWORD dwState)
 {
-    HWND strip = IsWindow(hwndRequester) ? FindTitleStrip(GetAncestor(hwndRequester, GA_ROOT)) : nullptr;
+    HWND strip =
+        IsWindow(hwndRequester) ? FindTitleStrip(GetAncestor(hwndRequester, GA_ROOT)) : nullptr;
     if (!strip || (dwState != SHDB_SHOW && dwState != SHDB_HIDE)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

@@ -61,7 +61,8 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create)
         item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
         item.dwTypeData = text;
         item.cch = 64;
-        if (!GetMenuItemInfoW(state->menu, position, TRUE, &item) || (item.fType & (MFT_SEPARATOR | MFT_BITMAP)))
+        if (!GetMenuItemInfoW(state->menu, position, TRUE, &item) ||
+            (item.fType & (MFT_SEPARATOR | MFT_BITMAP)))
             continue;
         const int width = ButtonWidth(hwnd, text);
         RECT rect = {left, kButtonGap, left + width, create->cy - kButtonGap};
@@ -79,8 +80,8 @@ void OpenPopup(HWND button, HMENU popup, HWND commandTarget)
     RECT rect;
     GetWindowRect(button, &rect);
     TPMPARAMS avoid = {sizeof(avoid), rect};
-    TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rect.left, rect.top,
-                     commandTarget, &avoid);
+    TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_LEFTBUTTON | TPM_VERTICAL,
+                     rect.left, rect.top, commandTarget, &avoid);
 }
 
 // A button tapped: its item's command goes to the target, or its popup opens. Nothing happens
@@ -89,7 +90,8 @@ void OnButtonTapped(HWND hwnd, int buttonId, HWND button)
 {
     BarState* state = StateOf(hwnd);
     HWND owner = GetWindow(hwnd, GW_OWNER);
-    if (!state || !state->menu || !owner || !IsWindowEnabled(owner) || !IsWindow(state->commandTarget))
+    if (!state || !state->menu || !owner || !IsWindowEnabled(owner) ||
+        !IsWindow(state->commandTarget))
         return;
     MENUITEMINFOW item = {};
     item.cbSize = sizeof(item);
@@ -118,8 +120,11 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 {
     switch (message) {
     case WM_NCCREATE: {
-        auto* params = static_cast<BarParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new BarState{params->menu, params->commandTarget}));
+        auto* params =
+            static_cast<BarParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(new BarState{params->menu, params->commandTarget}));
         params->menu = nullptr;  // the bar owns it now
         break;
     }
@@ -155,9 +160,10 @@ HWND CreateMenuBar(HWND owner, HWND commandTarget, HMENU menu)
     BarParams params{menu, commandTarget};
     HWND bar = nullptr;
     if (RegisterShellClass(AYGSHELL_STANDIN_MENUBAR_CLASS, MenuBarProc, COLOR_BTNFACE)) {
-        bar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, AYGSHELL_STANDIN_MENUBAR_CLASS, L"",
-                              WS_POPUP | WS_CLIPCHILDREN, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                              AYGSHELL_STANDIN_MENUBAR_HEIGHT, owner, nullptr, ShellModule(), &params);
+        bar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, AYGSHELL_STANDIN_MENUBAR_CLASS,
+                              L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                              AYGSHELL_STANDIN_MENUBAR_HEIGHT, owner, nullptr, ShellModule(),
+                              &params);
     }
     if (params.menu) {  // the window never took it
         DWORD error = GetLastError();

@@ -33,7 +33,8 @@ void MoveStrip(HWND strip, int top, int width, int height)
 {
     if (!strip)
         return;
-    SetWindowPos(strip, nullptr, 0, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    SetWindowPos(strip, nullptr, 0, top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -45,13 +46,16 @@ void Arrange(HWND hwnd, FrameState& state)
     HWND strip = FindTitleStrip(hwnd);
     HWND bar = FindMenuBar(hwnd);
     MoveStrip(strip, 0, screen.cx, AYGSHELL_STANDIN_TITLE_HEIGHT);
-    MoveStrip(bar, screen.cy - AYGSHELL_STANDIN_MENUBAR_HEIGHT, screen.cx, AYGSHELL_STANDIN_MENUBAR_HEIGHT);
+    MoveStrip(bar, screen.cy - AYGSHELL_STANDIN_MENUBAR_HEIGHT, screen.cx,
+              AYGSHELL_STANDIN_MENUBAR_HEIGHT);
     if (!state.fullScreen || IsIconic(hwnd))
         return;
     state.arrangedFor = screen;  // before the move: the move comes back here as WM_WINDOWPOSCHANGED
     const int top = strip ? AYGSHELL_STANDIN_TITLE_HEIGHT : 0;
-    const int bottom = (bar && !state.reachesBottom) ? screen.cy - AYGSHELL_STANDIN_MENUBAR_HEIGHT : screen.cy;
-    SetWindowPos(hwnd, nullptr, 0, top, screen.cx, bottom - top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    const int bottom =
+        (bar && !state.reachesBottom) ? screen.cy - AYGSHELL_STANDIN_MENUBAR_HEIGHT : screen.cy;
+    SetWindowPos(hwnd, nullptr, 0, top, screen.cx, bottom - top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 // Shows a strip directly above its window, or hides it.
@@ -127,7 +131,8 @@ FrameState* Attach(HWND hwnd)
 // A full-screen dialog shows no caption or border of its own: the title strip is its caption.
 void RemoveCaption(HWND hwnd)
 {
-    SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) & ~(WS_CAPTION | WS_THICKFRAME));
+    SetWindowLongW(hwnd, GWL_STYLE,
+                   GetWindowLongW(hwnd, GWL_STYLE) & ~(WS_CAPTION | WS_THICKFRAME));
     SetWindowLongW(hwnd, GWL_EXSTYLE,
                    GetWindowLongW(hwnd, GWL_EXSTYLE) & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
 }
@@ -143,9 +148,11 @@ bool DressDialog(HWND dialog, DWORD flags)
     if (!strip && !(strip = CreateTitleStrip(dialog)))
         return false;
     ShowDoneButton(strip, (flags & SHIDIF_DONEBUTTON) != 0);
-    if ((flags & SHIDIF_EMPTYMENU) && !FindMenuBar(dialog) && !CreateMenuBar(dialog, dialog, nullptr))
+    if ((flags & SHIDIF_EMPTYMENU) && !FindMenuBar(dialog) &&
+        !CreateMenuBar(dialog, dialog, nullptr))
         return false;
-    state->fullScreen = (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) != 0;
+    state->fullScreen =
+        (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) != 0;
     state->reachesBottom = (flags & SHIDIF_FULLSCREENNOMENUBAR) != 0;
     if (state->fullScreen)
         RemoveCaption(dialog);

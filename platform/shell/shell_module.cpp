@@ -59,5 +59,6 @@ HWND FindOwnedWindow(HWND owner, const wchar_t* className)
 
 bool IsWindowOfThisThread(HWND hwnd)
 {
-    return hwnd && IsWindow(hwnd) && GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
+    return hwnd && IsWindow(hwnd) &&
+        GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
 }

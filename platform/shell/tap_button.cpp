@@ -90,12 +90,14 @@ LRESULT CALLBACK TapButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 HWND CreateTapButton(HWND parent, int id, const wchar_t* text, DWORD extraStyle, const RECT& rect)
 {
-    HWND button = CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | extraStyle,
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ShellModule(), nullptr);
+    HWND button =
+        CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | extraStyle,
+                        rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ShellModule(), nullptr);
     if (!button)
         return nullptr;
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
     LONG_PTR previous = GetWindowLongPtrW(button, GWLP_WNDPROC);
     if (!SetPropW(button, kPreviousProcProperty, reinterpret_cast<HANDLE>(previous))) {
         DestroyWindow(button);

@@ -29,15 +29,17 @@ RECT OkButtonRect(HWND hwnd)
 {
     RECT client;
     GetClientRect(hwnd, &client);
-    return {client.right - kOkMargin - kOkWidth, kOkMargin, client.right - kOkMargin, client.bottom - kOkMargin};
+    return {client.right - kOkMargin - kOkWidth, kOkMargin, client.right - kOkMargin,
+            client.bottom - kOkMargin};
 }
 
 // Creation: the state with its font, and the "ok" button (hidden until asked for).
 LRESULT OnCreate(HWND hwnd)
 {
     auto* state = new StripState;
-    state->titleFont = CreateFontW(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+    state->titleFont =
+        CreateFontW(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     HWND ok = CreateTapButton(hwnd, IDOK, L"ok", BS_OWNERDRAW, OkButtonRect(hwnd));
     if (!ok)
@@ -62,10 +64,12 @@ void OnPaint(HWND hwnd)
     text.left += kTextIndent;
     text.right = OkButtonRect(hwnd).left - kOkMargin;
     StripState* state = StateOf(hwnd);
-    HGDIOBJ previousFont = SelectObject(dc, state && state->titleFont ? state->titleFont : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previousFont = SelectObject(
+        dc, state && state->titleFont ? state->titleFont : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, title, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, title, -1, &text,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, previousFont);
     EndPaint(hwnd, &paint);
 }
@@ -90,7 +94,8 @@ void OnDrawOkButton(const DRAWITEMSTRUCT* item)
         DeleteObject(pen);
 
     StripState* state = StateOf(GetParent(item->hwndItem));
-    HGDIOBJ previousFont = SelectObject(dc, state && state->titleFont ? state->titleFont : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previousFont = SelectObject(
+        dc, state && state->titleFont ? state->titleFont : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
     DrawTextW(dc, L"ok", -1, &frame, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -120,8 +125,8 @@ LRESULT CALLBACK TitleStripProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_SIZE: {
         RECT ok = OkButtonRect(hwnd);
-        SetWindowPos(GetDlgItem(hwnd, IDOK), nullptr, ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(GetDlgItem(hwnd, IDOK), nullptr, ok.left, ok.top, ok.right - ok.left,
+                     ok.bottom - ok.top, SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     }
@@ -150,7 +155,8 @@ HWND CreateTitleStrip(HWND dialog)
     if (!RegisterShellClass(AYGSHELL_STANDIN_TITLE_CLASS, TitleStripProc, COLOR_ACTIVECAPTION))
         return nullptr;
     return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, AYGSHELL_STANDIN_TITLE_CLASS, L"",
-                           WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, dialog, nullptr, ShellModule(), nullptr);
+                           WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, dialog, nullptr, ShellModule(),
+                           nullptr);
 }
 
 HWND FindTitleStrip(HWND dialog)

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-std::vector<std::uint8_t> BuildCallInfoRecord(const CallIdentity& identity, const CallRequest& request)
+std::vector<std::uint8_t> BuildCallInfoRecord(const CallIdentity& identity,
+                                              const CallRequest& request)
 {
     const DWORD fixedSize = sizeof(LINECALLINFO);
     const DWORD callerChars = std::min(request.callerChars, kMaxCallerChars);

@@ -22,4 +22,5 @@ struct CallIdentity {
 // dwCallerIDOffset describe the text unless the request gives its own values for them;
 // the text itself always stays where it was placed. dwTotalSize is left 0 for the caller's value.
 // The request's sizes must be within kMaxRecordBytes.
-std::vector<std::uint8_t> BuildCallInfoRecord(const CallIdentity& identity, const CallRequest& request);
+std::vector<std::uint8_t> BuildCallInfoRecord(const CallIdentity& identity,
+                                              const CallRequest& request);

@@ -56,7 +56,8 @@ bool RegisterWindowClass()
         windowClass.lpfnWndProc = HiddenWindowProc;
         windowClass.hInstance = ThisModule();
         windowClass.lpszClassName = kStandInWindowClass;
-        registered = RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        registered =
+            RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     });
     return registered;
 }
@@ -68,7 +69,8 @@ HiddenWindow::~HiddenWindow()
     Destroy();
 }
 
-HiddenWindow::HiddenWindow(HiddenWindow&& other) noexcept : m_hwnd(other.m_hwnd)
+HiddenWindow::HiddenWindow(HiddenWindow&& other) noexcept
+    : m_hwnd(other.m_hwnd)
 {
     other.m_hwnd = nullptr;
 }

@@ -36,8 +36,8 @@ LineService& LineService::Instance()
     return service;
 }
 
-LONG LineService::Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t* name, DWORD* devices,
-                             DWORD* apiVersion, LINEINITIALIZEEXPARAMS* params)
+LONG LineService::Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t* name,
+                             DWORD* devices, DWORD* apiVersion, LINEINITIALIZEEXPARAMS* params)
 {
     const DWORD requestedVersion = apiVersion ? *apiVersion : 0;
     const DWORD paramsSize = params ? params->dwTotalSize : 0;
@@ -74,18 +74,18 @@ LONG LineService::Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t
         params->dwNeededSize = sizeof(LINEINITIALIZEEXPARAMS);
         params->dwUsedSize = std::min<DWORD>(paramsSize, sizeof(LINEINITIALIZEEXPARAMS));
     }
-    std::string line = "initialize" + Field("app", LogHex(handle)) + Field("result", LogResult(result)) +
-                       Field("devices", result == 0 ? config.lines : 0) + Field("name", LogText(name)) +
-                       Field("version", LogHex(requestedVersion)) + Field("options", options) +
-                       Field("params", paramsSize);
+    std::string line = "initialize" + Field("app", LogHex(handle)) +
+        Field("result", LogResult(result)) + Field("devices", result == 0 ? config.lines : 0) +
+        Field("name", LogText(name)) + Field("version", LogHex(requestedVersion)) +
+        Field("options", options) + Field("params", paramsSize);
     if (!configError.empty())
         line += Field("error", "bad_" + configError);
     AppendLogLine(line);
     return result;
 }
 
-LONG LineService::NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWORD high, DWORD* version,
-                                      LINEEXTENSIONID* extension)
+LONG LineService::NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWORD high,
+                                      DWORD* version, LINEEXTENSIONID* extension)
 {
     LONG result = 0;
     DWORD agreed = 0;
@@ -98,8 +98,8 @@ LONG LineService::NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWO
             result = LINEERR_BADDEVICEID;
         else if (!version || !extension)
             result = LINEERR_INVALPOINTER;
-        else if (found->second.config.failNegotiate.count(device) || low > high || high < kLowestApiVersion ||
-                 low > kHighestApiVersion)
+        else if (found->second.config.failNegotiate.count(device) || low > high ||
+                 high < kLowestApiVersion || low > kHighestApiVersion)
             result = LINEERR_INCOMPATIBLEAPIVERSION;
         if (result == 0) {
             agreed = std::min(high, kHighestApiVersion);
@@ -107,8 +107,9 @@ LONG LineService::NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWO
             std::memset(extension, 0, sizeof(*extension));
         }
     }
-    AppendLogLine("negotiate" + Field("app", LogHex(app)) + Field("device", device) + Field("low", LogHex(low)) +
-                  Field("high", LogHex(high)) + Field("version", LogHex(agreed)) + Field("result", LogResult(result)));
+    AppendLogLine("negotiate" + Field("app", LogHex(app)) + Field("device", device) +
+                  Field("low", LogHex(low)) + Field("high", LogHex(high)) +
+                  Field("version", LogHex(agreed)) + Field("result", LogResult(result)));
     return result;
 }
 
@@ -141,9 +142,11 @@ LONG LineService::Open(HLINEAPP app, DWORD device, HLINE* line, DWORD version, D
             *line = handle;
         }
     }
-    AppendLogLine("open" + Field("app", LogHex(app)) + Field("device", device) + Field("line", LogHex(handle)) +
-                  Field("version", LogHex(version)) + Field("ext", extVersion) + Field("instance", instance) +
-                  Field("privileges", privileges) + Field("media", mediaModes) + Field("result", LogResult(result)));
+    AppendLogLine("open" + Field("app", LogHex(app)) + Field("device", device) +
+                  Field("line", LogHex(handle)) + Field("version", LogHex(version)) +
+                  Field("ext", extVersion) + Field("instance", instance) +
+                  Field("privileges", privileges) + Field("media", mediaModes) +
+                  Field("result", LogResult(result)));
     return result;
 }
 
@@ -167,7 +170,8 @@ LONG LineService::GetCallInfo(HCALL call, LINECALLINFO* info)
             result = LINEERR_STRUCTURETOOSMALL;
         if (result == 0) {
             const Call& entry = found->second;
-            std::vector<std::uint8_t> record = BuildCallInfoRecord({entry.line, entry.device, call}, entry.request);
+            std::vector<std::uint8_t> record =
+                BuildCallInfoRecord({entry.line, entry.device, call}, entry.request);
             needed = static_cast<DWORD>(record.size());
             // A service that always wants more than it was given.
             if (entry.request.flags & kGrowForever)
@@ -186,8 +190,8 @@ LONG LineService::GetCallInfo(HCALL call, LINECALLINFO* info)
             info->dwNeededSize = needed;
         }
     }
-    AppendLogLine("getcallinfo" + Field("call", LogHex(call)) + Field("total", total) + Field("needed", needed) +
-                  Field("result", LogResult(result)));
+    AppendLogLine("getcallinfo" + Field("call", LogHex(call)) + Field("total", total) +
+                  Field("needed", needed) + Field("result", LogResult(result)));
     return result;
 }
 
@@ -220,7 +224,8 @@ LONG LineService::Drop(HCALL call, DWORD userInfoSize)
     }
     if (finishLater)
         PostMessageW(window, kFinishDropMessage, call, 0);
-    AppendLogLine("drop" + Field("call", LogHex(call)) + Field("uui", userInfoSize) + Field("result", LogResult(result)));
+    AppendLogLine("drop" + Field("call", LogHex(call)) + Field("uui", userInfoSize) +
+                  Field("result", LogResult(result)));
     return result;
 }
 
@@ -241,7 +246,8 @@ LONG LineService::Close(HLINE line)
                 call = call->second.line == line ? m_calls.erase(call) : std::next(call);
         }
     }
-    AppendLogLine("close" + Field("line", LogHex(line)) + Field("device", device) + Field("result", LogResult(result)));
+    AppendLogLine("close" + Field("line", LogHex(line)) + Field("device", device) +
+                  Field("result", LogResult(result)));
     return result;
 }
 
@@ -249,7 +255,8 @@ LONG LineService::Shutdown(HLINEAPP app)
 {
     LONG result = 0;
     size_t unclosed = 0;
-    HiddenWindow window;  // destroyed after the lock is released: destruction runs the window procedure
+    HiddenWindow
+        window;  // destroyed after the lock is released: destruction runs the window procedure
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         auto found = m_apps.find(app);
@@ -284,9 +291,10 @@ CallReply LineService::PlaceCall(HWND window, const CallRequest& request, HCALL&
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         app = AppOfWindow(window);
-        auto open = std::find_if(m_lines.begin(), m_lines.end(), [&](const std::pair<const HLINE, Line>& entry) {
-            return entry.second.app == app && entry.second.device == request.device;
-        });
+        auto open = std::find_if(
+            m_lines.begin(), m_lines.end(), [&](const std::pair<const HLINE, Line>& entry) {
+                return entry.second.app == app && entry.second.device == request.device;
+            });
         if (app != 0 && open != m_lines.end()) {
             line = open->first;
             instance = open->second.instance;
@@ -322,8 +330,9 @@ CallReply LineService::PlaceCall(HWND window, const CallRequest& request, HCALL&
             dropped = found->second.dropped;
         }
     }
-    AppendLogLine("call" + Field("device", request.device) + Field("line", LogHex(line)) + Field("call", LogHex(call)) +
-                  Field("caller", LogText(caller.c_str())) + Field("outcome", dropped ? "dropped" : "rang"));
+    AppendLogLine("call" + Field("device", request.device) + Field("line", LogHex(line)) +
+                  Field("call", LogHex(call)) + Field("caller", LogText(caller.c_str())) +
+                  Field("outcome", dropped ? "dropped" : "rang"));
     if (dropped)
         EndCall(call);
     return dropped ? CallReply::Dropped : CallReply::Rang;
@@ -337,7 +346,8 @@ CallReply LineService::HangUp(HWND window, HCALL call)
         auto found = m_calls.find(call);
         known = found != m_calls.end() && found->second.app == AppOfWindow(window);
     }
-    AppendLogLine("hangup" + Field("call", LogHex(call)) + Field("result", known ? "0" : "no_such_call"));
+    AppendLogLine("hangup" + Field("call", LogHex(call)) +
+                  Field("result", known ? "0" : "no_such_call"));
     if (!known)
         return CallReply::NoSuchCall;
     EndCall(call);
@@ -362,12 +372,13 @@ void LineService::EndCall(HCALL call)
     }
     if (entry.dropped)
         Notify(entry.app, 0, LINE_REPLY, 0, entry.dropRequest, 0, 0);
-    Notify(entry.app, call, LINE_CALLSTATE, entry.instance, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL, 0);
+    Notify(entry.app, call, LINE_CALLSTATE, entry.instance, LINECALLSTATE_DISCONNECTED,
+           LINEDISCONNECTMODE_NORMAL, 0);
     Notify(entry.app, call, LINE_CALLSTATE, entry.instance, LINECALLSTATE_IDLE, 0, 0);
 }
 
-void LineService::Notify(HLINEAPP app, DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1,
-                         DWORD_PTR param2, DWORD_PTR param3)
+void LineService::Notify(HLINEAPP app, DWORD device, DWORD message, DWORD_PTR instance,
+                         DWORD_PTR param1, DWORD_PTR param2, DWORD_PTR param3)
 {
     LINECALLBACK callback = nullptr;
     {

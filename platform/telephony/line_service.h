@@ -22,8 +22,8 @@ public:
                     DWORD* apiVersion, LINEINITIALIZEEXPARAMS* params);
     LONG NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWORD high, DWORD* version,
                              LINEEXTENSIONID* extension);
-    LONG Open(HLINEAPP app, DWORD device, HLINE* line, DWORD version, DWORD extVersion, DWORD_PTR instance,
-              DWORD privileges, DWORD mediaModes);
+    LONG Open(HLINEAPP app, DWORD device, HLINE* line, DWORD version, DWORD extVersion,
+              DWORD_PTR instance, DWORD privileges, DWORD mediaModes);
     LONG GetCallInfo(HCALL call, LINECALLINFO* info);
     LONG Drop(HCALL call, DWORD userInfoSize);
     LONG Close(HLINE line);
@@ -52,9 +52,9 @@ private:
         DWORD device = 0;
         DWORD_PTR instance = 0;
         CallRequest request = {};
-        bool offering = true;     // its notifications are still being delivered
-        bool dropped = false;     // lineDrop succeeded
-        DWORD dropRequest = 0;    // the request id lineDrop returned
+        bool offering = true;   // its notifications are still being delivered
+        bool dropped = false;   // lineDrop succeeded
+        DWORD dropRequest = 0;  // the request id lineDrop returned
     };
 
     LineService() = default;

@@ -17,8 +17,8 @@ CallRequest MakeRequest(const PhoneCall& call)
     request.message = call.message;
     request.param1 = call.param1;
     request.flags = (call.callerIdNotification ? 0 : kNoCallerIdNotification) |
-                    (call.terminator ? 0 : kNoTerminator) | (call.callerSizeGiven ? kCallerSizeGiven : 0) |
-                    (call.callerOffsetGiven ? kCallerOffsetGiven : 0) | (call.growForever ? kGrowForever : 0);
+        (call.terminator ? 0 : kNoTerminator) | (call.callerSizeGiven ? kCallerSizeGiven : 0) |
+        (call.callerOffsetGiven ? kCallerOffsetGiven : 0) | (call.growForever ? kGrowForever : 0);
     request.padBytes = call.padBytes;
     request.neededBytes = call.neededBytes;
     request.callerSize = call.callerSize;
@@ -35,7 +35,8 @@ DWORD Remaining(ULONGLONG deadline)
 }
 
 // Sends one request and returns the window procedure's answer; false on timeout or a gone window.
-bool SendRequest(HWND window, ULONG_PTR kind, const void* payload, DWORD size, DWORD timeoutMs, ULONG_PTR& reply)
+bool SendRequest(HWND window, ULONG_PTR kind, const void* payload, DWORD size, DWORD timeoutMs,
+                 ULONG_PTR& reply)
 {
     COPYDATASTRUCT data = {kind, size, const_cast<void*>(payload)};
     DWORD_PTR result = 0;
@@ -63,7 +64,8 @@ PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs)
         return Failure(L"padding and needed size are limited to 16 MiB");
     HWND window = FindTelephonyApp();
     if (!window)
-        return Failure(L"no telephony application is running (no window of class OstrelTelephonyStandIn)");
+        return Failure(
+            L"no telephony application is running (no window of class OstrelTelephonyStandIn)");
 
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     CallRequest request = MakeRequest(call);

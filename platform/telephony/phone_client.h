@@ -14,19 +14,19 @@
 
 // One incoming call. The defaults make an ordinary call whose caller number becomes known.
 struct PhoneCall {
-    std::wstring callerNumber;            // at most 255 characters; empty: the call has no number
-    DWORD line = 0;                       // device index the call arrives on
-    DWORD message = 1;                    // the caller-number notification: LINE_CALLINFO ...
-    DWORD param1 = 0x00008000;            // ... with LINECALLINFOSTATE_CALLERID
-    bool callerIdNotification = true;     // false: only LINE_APPNEWCALL and the offering state
-    DWORD padBytes = 0;                   // zero bytes before the caller text in the record
-    DWORD neededBytes = 0;                // the record claims at least this size (0: what it holds)
-    bool callerSizeGiven = false;         // report callerSize as dwCallerIDSize instead of the truth
+    std::wstring callerNumber;         // at most 255 characters; empty: the call has no number
+    DWORD line = 0;                    // device index the call arrives on
+    DWORD message = 1;                 // the caller-number notification: LINE_CALLINFO ...
+    DWORD param1 = 0x00008000;         // ... with LINECALLINFOSTATE_CALLERID
+    bool callerIdNotification = true;  // false: only LINE_APPNEWCALL and the offering state
+    DWORD padBytes = 0;                // zero bytes before the caller text in the record
+    DWORD neededBytes = 0;             // the record claims at least this size (0: what it holds)
+    bool callerSizeGiven = false;      // report callerSize as dwCallerIDSize instead of the truth
     DWORD callerSize = 0;
-    bool callerOffsetGiven = false;       // report callerOffset as dwCallerIDOffset instead of the truth
+    bool callerOffsetGiven = false;  // report callerOffset as dwCallerIDOffset instead of the truth
     DWORD callerOffset = 0;
-    bool terminator = true;               // false: the caller text has no terminating zero
-    bool growForever = false;             // every lineGetCallInfo asks for more than it was given
+    bool terminator = true;    // false: the caller text has no terminating zero
+    bool growForever = false;  // every lineGetCallInfo asks for more than it was given
 };
 
 enum class PhoneResult {
@@ -38,7 +38,7 @@ enum class PhoneResult {
 struct PhoneOutcome {
     PhoneResult result = PhoneResult::Error;
     bool lineOpened = false;  // false with Rang: no line was open on that device, nobody was told
-    std::wstring error;     // what went wrong, for Error
+    std::wstring error;       // what went wrong, for Error
 };
 
 // Delivers the call to the running telephony application and waits, at most timeoutMs in all,
@@ -61,7 +61,8 @@ bool WaitForTelephonyApp(DWORD timeoutMs);
 // One line of the stand-in's log (TAPI_STANDIN_LOG): the operation and its name=value fields,
 // text values decoded from their \xHH escapes (UTF-8).
 struct TelephonyLogEntry {
-    std::string operation;  // initialize, negotiate, open, getcallinfo, drop, close, shutdown, call, hangup
+    std::string
+        operation;  // initialize, negotiate, open, getcallinfo, drop, close, shutdown, call, hangup
     std::map<std::string, std::string> fields;
 
     // The field's value, or an empty text when the line has no such field.
@@ -72,4 +73,5 @@ struct TelephonyLogEntry {
 std::vector<TelephonyLogEntry> ReadTelephonyLog(const std::wstring& path);
 
 // Only the entries of one operation, e.g. all "close" lines.
-std::vector<TelephonyLogEntry> LogEntries(const std::vector<TelephonyLogEntry>& log, const std::string& operation);
+std::vector<TelephonyLogEntry> LogEntries(const std::vector<TelephonyLogEntry>& log,
+                                          const std::string& operation);

@@ -18,10 +18,11 @@ std::string Utf8(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], size,
+                        nullptr, nullptr);
     return utf8;
 }
 
@@ -47,7 +48,8 @@ int RunCall(const PhoneOptions& options)
 int RunWait(const PhoneOptions& options)
 {
     if (!WaitForTelephonyApp(options.timeoutMs))
-        return Fail(L"no telephony application came up within " + std::to_wstring(options.timeoutMs) + L" ms");
+        return Fail(L"no telephony application came up within " +
+                    std::to_wstring(options.timeoutMs) + L" ms");
     std::printf("ready\n");
     return 0;
 }

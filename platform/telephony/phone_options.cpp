@@ -63,8 +63,8 @@ const SwitchOption kSwitchOptions[] = {
 };
 
 // Applies one option of args at index i (advancing past its value); false with error on a bad one.
-bool ApplyOption(const std::vector<std::wstring>& args, size_t& i, bool forCall, PhoneOptions& options,
-                 std::wstring& error)
+bool ApplyOption(const std::vector<std::wstring>& args, size_t& i, bool forCall,
+                 PhoneOptions& options, std::wstring& error)
 {
     const std::wstring& name = args[i];
     for (const NumberOption& option : kNumberOptions) {
@@ -96,7 +96,8 @@ bool ApplyOption(const std::vector<std::wstring>& args, size_t& i, bool forCall,
 
 }  // namespace
 
-bool ParsePhoneOptions(const std::vector<std::wstring>& args, PhoneOptions& options, std::wstring& error)
+bool ParsePhoneOptions(const std::vector<std::wstring>& args, PhoneOptions& options,
+                       std::wstring& error)
 {
     PhoneOptions parsed;
     if (args.empty()) {
@@ -151,12 +152,15 @@ const char* PhoneUsage()
            "  --line N                      device index the call arrives on (default 0)\n"
            "  --message N                   message of the caller-number notification (default 1,\n"
            "                                LINE_CALLINFO)\n"
-           "  --param1 X                    its parameter 1 (default 0x8000, LINECALLINFOSTATE_CALLERID)\n"
+           "  --param1 X                    its parameter 1 (default 0x8000, "
+           "LINECALLINFOSTATE_CALLERID)\n"
            "  --no-callerid-notification    only LINE_APPNEWCALL and LINE_CALLSTATE offering\n"
-           "  --pad BYTES                   zero bytes between the fixed record and the caller text\n"
+           "  --pad BYTES                   zero bytes between the fixed record and the caller "
+           "text\n"
            "  --needed BYTES                the record claims to need at least BYTES\n"
            "  --caller-size N               report dwCallerIDSize N (the text stays where it is)\n"
-           "  --caller-offset N             report dwCallerIDOffset N (the text stays where it is)\n"
+           "  --caller-offset N             report dwCallerIDOffset N (the text stays where it "
+           "is)\n"
            "  --no-terminator               the caller text has no terminating zero\n"
            "  --grow-forever                every lineGetCallInfo asks for more than it was given\n"
            "  --timeout-ms N                how long the application may take (default 10000)\n"

@@ -77,7 +77,10 @@ bool ReadStandInConfig(StandInConfig& config, std::string& error)
         error = "TAPI_STANDIN_LINES";
         return false;
     }
-    struct ListVariable { const wchar_t* name; std::set<DWORD>* out; };
+    struct ListVariable {
+        const wchar_t* name;
+        std::set<DWORD>* out;
+    };
     const ListVariable lists[] = {
         {L"TAPI_STANDIN_FAIL_NEGOTIATE", &read.failNegotiate},
         {L"TAPI_STANDIN_FAIL_OPEN", &read.failOpen},
@@ -88,7 +91,10 @@ bool ReadStandInConfig(StandInConfig& config, std::string& error)
             return false;
         }
     }
-    struct SwitchVariable { const wchar_t* name; bool* out; };
+    struct SwitchVariable {
+        const wchar_t* name;
+        bool* out;
+    };
     const SwitchVariable switches[] = {
         {L"TAPI_STANDIN_FAIL_INIT", &read.failInit},
         {L"TAPI_STANDIN_FAIL_GETCALLINFO", &read.failGetCallInfo},

@@ -7,12 +7,12 @@
 #include <string>
 
 struct StandInConfig {
-    DWORD lines = 1;                 // TAPI_STANDIN_LINES
-    std::set<DWORD> failNegotiate;   // TAPI_STANDIN_FAIL_NEGOTIATE: device indexes, e.g. 1,3
-    std::set<DWORD> failOpen;        // TAPI_STANDIN_FAIL_OPEN: device indexes
-    bool failInit = false;           // TAPI_STANDIN_FAIL_INIT=1
-    bool failGetCallInfo = false;    // TAPI_STANDIN_FAIL_GETCALLINFO=1
-    bool failDrop = false;           // TAPI_STANDIN_FAIL_DROP=1
+    DWORD lines = 1;                // TAPI_STANDIN_LINES
+    std::set<DWORD> failNegotiate;  // TAPI_STANDIN_FAIL_NEGOTIATE: device indexes, e.g. 1,3
+    std::set<DWORD> failOpen;       // TAPI_STANDIN_FAIL_OPEN: device indexes
+    bool failInit = false;          // TAPI_STANDIN_FAIL_INIT=1
+    bool failGetCallInfo = false;   // TAPI_STANDIN_FAIL_GETCALLINFO=1
+    bool failDrop = false;          // TAPI_STANDIN_FAIL_DROP=1
 };
 
 const DWORD kMaxStandInLines = 64;

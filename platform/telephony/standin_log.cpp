@@ -21,8 +21,8 @@ void AppendLogLine(const std::string& line)
     std::string text = line + "\r\n";
     std::lock_guard<std::mutex> lock(g_logMutex);
     UniqueKernelHandle file(CreateFileW(path, FILE_APPEND_DATA,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return;
     DWORD written = 0;

@@ -10,6 +10,6 @@
 void AppendLogLine(const std::string& line);
 
 // Formats for the log's fields.
-std::string LogHex(DWORD value);            // 0x00020000
-std::string LogResult(LONG result);         // 0, a request id, or 0x80000048 for an error
-std::string LogText(const wchar_t* text);   // UTF-8, blanks as \x20; (null) for a null pointer
+std::string LogHex(DWORD value);           // 0x00020000
+std::string LogResult(LONG result);        // 0, a request id, or 0x80000048 for an error
+std::string LogText(const wchar_t* text);  // UTF-8, blanks as \x20; (null) for a null pointer

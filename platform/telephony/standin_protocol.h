@@ -18,7 +18,7 @@ const std::uint32_t kNoCallerIdNotification = 0x01;  // only the new-call and of
 const std::uint32_t kNoTerminator = 0x02;            // caller text without its terminating zero
 const std::uint32_t kCallerSizeGiven = 0x04;         // report callerSize as dwCallerIDSize
 const std::uint32_t kCallerOffsetGiven = 0x08;       // report callerOffset as dwCallerIDOffset
-const std::uint32_t kGrowForever = 0x10;             // every lineGetCallInfo asks for more than it got
+const std::uint32_t kGrowForever = 0x10;  // every lineGetCallInfo asks for more than it got
 
 const std::uint32_t kMaxCallerChars = 255;
 const std::uint32_t kMaxRecordBytes = 16 * 1024 * 1024;  // bound of padBytes and neededBytes
@@ -53,7 +53,8 @@ enum class CallReply : std::uint32_t {
 // A place-call reply carries the call handle above the four reply bits.
 inline LRESULT MakeCallReply(CallReply reply, std::uint32_t call)
 {
-    return static_cast<LRESULT>((static_cast<ULONG_PTR>(call) << 4) | static_cast<ULONG_PTR>(reply));
+    return static_cast<LRESULT>((static_cast<ULONG_PTR>(call) << 4) |
+                                static_cast<ULONG_PTR>(reply));
 }
 
 inline CallReply ReplyKind(ULONG_PTR result)

@@ -7,24 +7,28 @@
 // Exported undecorated (--kill-at): the names the import library of the real service uses.
 #define STANDIN_EXPORT extern "C" __declspec(dllexport)
 
-STANDIN_EXPORT LONG WINAPI lineInitializeExW(LPHLINEAPP lphLineApp, HINSTANCE /*hInstance*/, LINECALLBACK lpfnCallback,
-                                             LPCWSTR lpszFriendlyAppName, LPDWORD lpdwNumDevs, LPDWORD lpdwAPIVersion,
+STANDIN_EXPORT LONG WINAPI lineInitializeExW(LPHLINEAPP lphLineApp, HINSTANCE /*hInstance*/,
+                                             LINECALLBACK lpfnCallback, LPCWSTR lpszFriendlyAppName,
+                                             LPDWORD lpdwNumDevs, LPDWORD lpdwAPIVersion,
                                              LPLINEINITIALIZEEXPARAMS lpLineInitializeExParams)
 {
-    return LineService::Instance().Initialize(lphLineApp, lpfnCallback, lpszFriendlyAppName, lpdwNumDevs,
-                                              lpdwAPIVersion, lpLineInitializeExParams);
+    return LineService::Instance().Initialize(lphLineApp, lpfnCallback, lpszFriendlyAppName,
+                                              lpdwNumDevs, lpdwAPIVersion,
+                                              lpLineInitializeExParams);
 }
 
-STANDIN_EXPORT LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPILowVersion,
-                                                   DWORD dwAPIHighVersion, LPDWORD lpdwAPIVersion,
+STANDIN_EXPORT LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID,
+                                                   DWORD dwAPILowVersion, DWORD dwAPIHighVersion,
+                                                   LPDWORD lpdwAPIVersion,
                                                    LPLINEEXTENSIONID lpExtensionID)
 {
-    return LineService::Instance().NegotiateApiVersion(hLineApp, dwDeviceID, dwAPILowVersion, dwAPIHighVersion,
-                                                       lpdwAPIVersion, lpExtensionID);
+    return LineService::Instance().NegotiateApiVersion(
+        hLineApp, dwDeviceID, dwAPILowVersion, dwAPIHighVersion, lpdwAPIVersion, lpExtensionID);
 }
 
-STANDIN_EXPORT LONG WINAPI lineOpenW(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWORD dwAPIVersion,
-                                     DWORD dwExtVersion, DWORD_PTR dwCallbackInstance, DWORD dwPrivileges,
+STANDIN_EXPORT LONG WINAPI lineOpenW(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine,
+                                     DWORD dwAPIVersion, DWORD dwExtVersion,
+                                     DWORD_PTR dwCallbackInstance, DWORD dwPrivileges,
                                      DWORD dwMediaModes, LPLINECALLPARAMS const /*lpCallParams*/)
 {
     return LineService::Instance().Open(hLineApp, dwDeviceID, lphLine, dwAPIVersion, dwExtVersion,

@@ -22,8 +22,8 @@ std::string Unescape(const std::string& value)
 {
     std::string text;
     for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 3 < value.size() && value[i + 1] == 'x' && HexDigit(value[i + 2]) >= 0 &&
-            HexDigit(value[i + 3]) >= 0) {
+        if (value[i] == '\\' && i + 3 < value.size() && value[i + 1] == 'x' &&
+            HexDigit(value[i + 2]) >= 0 && HexDigit(value[i + 3]) >= 0) {
             text += static_cast<char>(HexDigit(value[i + 2]) * 16 + HexDigit(value[i + 3]));
             i += 3;
         } else {
@@ -71,7 +71,8 @@ std::vector<TelephonyLogEntry> ReadTelephonyLog(const std::wstring& path)
     return log;
 }
 
-std::vector<TelephonyLogEntry> LogEntries(const std::vector<TelephonyLogEntry>& log, const std::string& operation)
+std::vector<TelephonyLogEntry> LogEntries(const std::vector<TelephonyLogEntry>& log,
+                                          const std::string& operation)
 {
     std::vector<TelephonyLogEntry> entries;
     for (const TelephonyLogEntry& entry : log) {

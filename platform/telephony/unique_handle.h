@@ -7,11 +7,18 @@ template <typename T, typename Traits>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(T handle) : m_handle(handle) {}
+    explicit UniqueHandle(T handle)
+        : m_handle(handle)
+    {
+    }
     ~UniqueHandle() { Reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = Traits::Null(); }
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : m_handle(other.m_handle)
+    {
+        other.m_handle = Traits::Null();
+    }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         if (this != &other) {
@@ -44,7 +51,10 @@ private:
 // Kernel objects: files, processes, threads, events. Both null and INVALID_HANDLE_VALUE mean none.
 struct KernelHandleTraits {
     static HANDLE Null() { return nullptr; }
-    static bool IsValid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE handle)
+    {
+        return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+    }
     static void Close(HANDLE handle)
     {
         DWORD error = GetLastError();

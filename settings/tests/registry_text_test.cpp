@@ -35,7 +35,7 @@ TEST(RegistryText, EndsAtFirstNulOrWithTheGivenBytes)
     EXPECT_EQ(Decode(list, 4), UNITS("24"));
     EXPECT_EQ(Decode(Bytes{'1', 0, '2', 0, 0, 0, '9', 0}, 8), UNITS("12"));
     EXPECT_EQ(Decode(Bytes{0, 0}, 2), UNITS(""));  // the empty list
-    EXPECT_EQ(Decode(list, 5), UNITS("24"));  // an odd last byte is no unit
+    EXPECT_EQ(Decode(list, 5), UNITS("24"));       // an odd last byte is no unit
     EXPECT_EQ(Decode(Bytes{'7'}, 1), UNITS(""));
     EXPECT_EQ(Decode(Bytes{0xE9, 0x00, 0x2D, 0x4E}, 4), Text({Unit(0x00E9), Unit(0x4E2D)}));
 }

@@ -31,17 +31,20 @@ bool SettingsKeyExists()
 void StoreRawValue(DWORD dwType, const std::vector<BYTE>& data)
 {
     HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0,
-                                             KEY_SET_VALUE, nullptr, &hKey, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(hKey, L"Blacklist", 0, dwType, data.data(),
-                                            static_cast<DWORD>(data.size())));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &hKey, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(hKey, L"Blacklist", 0, dwType, data.data(),
+                             static_cast<DWORD>(data.size())));
     RegCloseKey(hKey);
 }
 
 void StoreRawText(DWORD dwType, const std::wstring& text, bool withNul)
 {
-    std::vector<BYTE> data(reinterpret_cast<const BYTE*>(text.c_str()),
-                           reinterpret_cast<const BYTE*>(text.c_str() + text.size() + (withNul ? 1 : 0)));
+    std::vector<BYTE> data(
+        reinterpret_cast<const BYTE*>(text.c_str()),
+        reinterpret_cast<const BYTE*>(text.c_str() + text.size() + (withNul ? 1 : 0)));
     StoreRawValue(dwType, data);
 }
 
@@ -57,7 +60,8 @@ StoredValue LoadRawValue()
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return value;
     DWORD cb = 0;
-    if (RegQueryValueExW(hKey, L"Blacklist", nullptr, &value.dwType, nullptr, &cb) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(hKey, L"Blacklist", nullptr, &value.dwType, nullptr, &cb) ==
+        ERROR_SUCCESS) {
         value.data.resize(cb);
         RegQueryValueExW(hKey, L"Blacklist", nullptr, &value.dwType, value.data.data(), &cb);
     }

@@ -28,7 +28,8 @@ bool BelongsTo(HWND window, DWORD processId)
 }
 
 // The first top-level window of the class and title (either may be null: any) of the process.
-HWND FindTopLevelWindow(const wchar_t* className, const wchar_t* title, DWORD processId, bool visibleOnly)
+HWND FindTopLevelWindow(const wchar_t* className, const wchar_t* title, DWORD processId,
+                        bool visibleOnly)
 {
     HWND window = nullptr;
     while ((window = FindWindowExW(nullptr, window, className, title)) != nullptr) {
@@ -56,15 +57,20 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevelWindow(nullptr, title, processId, false)) != nullptr; }, timeoutMs);
+    WaitUntil(
+        [&] { return (found = FindTopLevelWindow(nullptr, title, processId, false)) != nullptr; },
+        timeoutMs);
     return found;
 }
 
 HWND WaitForTopLevelWindowOfClass(const wchar_t* className, DWORD processId, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevelWindow(className, nullptr, processId, false)) != nullptr; },
-              timeoutMs);
+    WaitUntil(
+        [&] {
+            return (found = FindTopLevelWindow(className, nullptr, processId, false)) != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 
@@ -72,20 +78,24 @@ HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs)
 {
     const wchar_t* const kMenuClass = L"#32768";  // the system class of every popup menu window
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevelWindow(kMenuClass, nullptr, processId, true)) != nullptr; },
-              timeoutMs);
+    WaitUntil(
+        [&] {
+            return (found = FindTopLevelWindow(kMenuClass, nullptr, processId, true)) != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 
 std::wstring WindowText(HWND window)
 {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                             &length))
         return std::wstring();
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &copied))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied))
         return std::wstring();
     text.resize(std::min<size_t>(copied, length));
     return text;
@@ -94,8 +104,9 @@ std::wstring WindowText(HWND window)
 bool IsButtonChecked(HWND button)
 {
     DWORD_PTR state = 0;
-    return SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state) &&
-           state == BST_CHECKED;
+    return SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                               &state) &&
+        state == BST_CHECKED;
 }
 
 DWORD ForegroundProcessId()
@@ -111,7 +122,8 @@ HWND FocusOf(HWND window)
 {
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof(gui);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus
+                                                                             : nullptr;
 }
 
 std::vector<std::wstring> ListBoxItems(HWND listBox)
@@ -121,7 +133,9 @@ std::vector<std::wstring> ListBoxItems(HWND listBox)
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, i, 0);
         std::wstring text(length > 0 ? length + 1 : 1, L'\0');
-        const LRESULT copied = length > 0 ? SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])) : 0;
+        const LRESULT copied = length > 0
+            ? SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]))
+            : 0;
         text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
         items.push_back(text);
     }
@@ -132,8 +146,8 @@ bool ClickButtonIn(const wchar_t* topLevelClass, const wchar_t* text, DWORD time
 {
     return WaitUntil(
         [&] {
-            return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, topLevelClass, nullptr), nullptr,
-                                       L"Button", text));
+            return Click(FindWindowExW(FindWindowExW(nullptr, nullptr, topLevelClass, nullptr),
+                                       nullptr, L"Button", text));
         },
         timeoutMs);
 }

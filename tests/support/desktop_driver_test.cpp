@@ -37,8 +37,10 @@ struct Target {
 std::unique_ptr<Target> StartTarget(const EnvironmentChanges& environment = {})
 {
     auto target = std::make_unique<Target>();
-    EXPECT_TRUE(target->program.Start(PathBesideThisProgram(L"driver_target.exe"), {}, environment));
-    target->window = WaitForTopLevelWindow(DRIVER_TARGET_TITLE, target->program.ProcessId(), kDeadlineMs);
+    EXPECT_TRUE(
+        target->program.Start(PathBesideThisProgram(L"driver_target.exe"), {}, environment));
+    target->window =
+        WaitForTopLevelWindow(DRIVER_TARGET_TITLE, target->program.ProcessId(), kDeadlineMs);
     EXPECT_NE(nullptr, target->window) << "the target's window did not appear";
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(target->window) != FALSE; }, kDeadlineMs));
     // Settled: shown, activated and painted, so that nothing it still does races the test.
@@ -66,16 +68,18 @@ bool ReadPng(const std::wstring& path, Picture* picture)
     ComPtr<IWICBitmapFrameDecode> frame;
     ComPtr<IWICBitmapSource> pixels;
     GUID container = {};
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) ||
-        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                  &decoder)) ||
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&factory))) ||
+        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
         FAILED(decoder->GetContainerFormat(&container)) || container != GUID_ContainerFormatPng ||
         FAILED(decoder->GetFrame(0, &frame)) ||
         FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.Get(), &pixels)) ||
         FAILED(pixels->GetSize(&picture->width, &picture->height)))
         return false;
     picture->bgra.resize(static_cast<size_t>(picture->width) * picture->height * 4);
-    return SUCCEEDED(pixels->CopyPixels(nullptr, picture->width * 4, static_cast<UINT>(picture->bgra.size()),
+    return SUCCEEDED(pixels->CopyPixels(nullptr, picture->width * 4,
+                                        static_cast<UINT>(picture->bgra.size()),
                                         picture->bgra.data()));
 }
 
@@ -99,7 +103,8 @@ TEST_F(DesktopDriverTest, ProgramsInheritTheEnvironmentWithTheChangesLaidOver)
     }
     {
         auto target = StartTarget({{DRIVER_TARGET_GREETING_VAR, L""}});
-        EXPECT_EQ(L"(none)", WindowText(target->Control(IDC_GREETING))) << "an empty value removes the variable";
+        EXPECT_EQ(L"(none)", WindowText(target->Control(IDC_GREETING)))
+            << "an empty value removes the variable";
     }
     SetEnvironmentVariableW(DRIVER_TARGET_GREETING_VAR, nullptr);
 
@@ -114,10 +119,13 @@ TEST_F(DesktopDriverTest, ProgramsInheritTheEnvironmentWithTheChangesLaidOver)
 // overwrite raced with is tried again; a wrong mapping fails every time.
 bool CursorLandsOn(POINT point)
 {
-    return WaitUntil([&] {
-        POINT cursor = {};
-        return MoveMouseTo(point) && GetCursorPos(&cursor) && cursor.x == point.x && cursor.y == point.y;
-    }, 2000);
+    return WaitUntil(
+        [&] {
+            POINT cursor = {};
+            return MoveMouseTo(point) && GetCursorPos(&cursor) && cursor.x == point.x &&
+                cursor.y == point.y;
+        },
+        2000);
 }
 
 TEST_F(DesktopDriverTest, TheMouseLandsOnEveryRowAndColumnOfTheDeviceScreen)
@@ -137,9 +145,11 @@ TEST_F(DesktopDriverTest, ClicksCheckRadioButtonsAndStaySingleClicks)
 {
     auto target = StartTarget();
     ASSERT_TRUE(Click(target->Control(IDC_SECOND)));
-    EXPECT_TRUE(WaitUntil([&] { return IsButtonChecked(target->Control(IDC_SECOND)); }, kDeadlineMs));
+    EXPECT_TRUE(
+        WaitUntil([&] { return IsButtonChecked(target->Control(IDC_SECOND)); }, kDeadlineMs));
     ASSERT_TRUE(Click(target->Control(IDC_FIRST)));
-    EXPECT_TRUE(WaitUntil([&] { return IsButtonChecked(target->Control(IDC_FIRST)); }, kDeadlineMs));
+    EXPECT_TRUE(
+        WaitUntil([&] { return IsButtonChecked(target->Control(IDC_FIRST)); }, kDeadlineMs));
     EXPECT_FALSE(IsButtonChecked(target->Control(IDC_SECOND)));
     EXPECT_EQ(target->program.ProcessId(), ForegroundProcessId()) << "a click activates the window";
 
@@ -155,22 +165,26 @@ TEST_F(DesktopDriverTest, KeysChooseFromThePopupMenuAndTypeIntoTheFocusedField)
 {
     auto target = StartTarget();
     const DWORD processId = target->program.ProcessId();
-    EXPECT_EQ(target->window, WaitForTopLevelWindowOfClass(L"#32770", processId, kDeadlineMs));  // the dialog class
+    EXPECT_EQ(target->window,
+              WaitForTopLevelWindowOfClass(L"#32770", processId, kDeadlineMs));  // the dialog class
 
     ASSERT_TRUE(Click(target->Control(IDC_TEXT)));
     ASSERT_TRUE(WaitUntil([&] { return ForegroundProcessId() == processId; }, kDeadlineMs));
     ASSERT_TRUE(TypeText(L"+49 (30) 1234;x"));
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(target->Control(IDC_TEXT)) == L"+49 (30) 1234;x"; }, kDeadlineMs))
+    EXPECT_TRUE(WaitUntil(
+        [&] { return WindowText(target->Control(IDC_TEXT)) == L"+49 (30) 1234;x"; }, kDeadlineMs))
         << "got " << testing::PrintToString(WindowText(target->Control(IDC_TEXT)));
     ASSERT_TRUE(PressKey(VK_BACK));
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(target->Control(IDC_TEXT)) == L"+49 (30) 1234;"; }, kDeadlineMs));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return WindowText(target->Control(IDC_TEXT)) == L"+49 (30) 1234;"; }, kDeadlineMs));
 
     // Down selects the first item of a freshly opened menu, Up the last.
     ASSERT_TRUE(Click(target->Control(IDC_MENU)));
     ASSERT_NE(nullptr, WaitForPopupMenu(processId, kDeadlineMs));
     ASSERT_TRUE(PressKey(VK_DOWN));
     ASSERT_TRUE(PressKey(VK_RETURN));
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(target->window) == DRIVER_TARGET_RENAMED; }, kDeadlineMs));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(target->window) == DRIVER_TARGET_RENAMED; },
+                          kDeadlineMs));
     EXPECT_TRUE(WaitUntil([&] { return WaitForPopupMenu(processId, 0) == nullptr; }, kDeadlineMs));
 
     ASSERT_TRUE(Click(target->Control(IDC_MENU)));
@@ -190,14 +204,19 @@ TEST_F(DesktopDriverTest, ClicksReachCoveredWindowsButNotMinimisedOnes)
     HWND radio = below->Control(IDC_SECOND);
     RECT rect = {};
     GetWindowRect(radio, &rect);
-    ASSERT_TRUE(WaitUntil([&] { return WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}) ==
-                                       above->Control(IDC_SECOND); },
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}) ==
+                above->Control(IDC_SECOND);
+        },
+        kDeadlineMs));
+    ASSERT_TRUE(WaitUntil([&] { return ForegroundProcessId() == above->program.ProcessId(); },
                           kDeadlineMs));
-    ASSERT_TRUE(WaitUntil([&] { return ForegroundProcessId() == above->program.ProcessId(); }, kDeadlineMs));
 
     ASSERT_TRUE(Click(radio));
     EXPECT_TRUE(WaitUntil([&] { return IsButtonChecked(radio); }, kDeadlineMs));
-    EXPECT_FALSE(IsButtonChecked(above->Control(IDC_SECOND))) << "the click went through to the wrong window";
+    EXPECT_FALSE(IsButtonChecked(above->Control(IDC_SECOND)))
+        << "the click went through to the wrong window";
     EXPECT_EQ(below->program.ProcessId(), ForegroundProcessId());
 
     PostMessageW(below->window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -224,13 +243,17 @@ TEST_F(DesktopDriverTest, ScreenshotsShowTheWholeDeviceScreen)
     const std::wstring path = TempPath(L"desktop_driver_test.png");
     Picture picture;
     // The dialog paints on its own time: photograph until its colour shows.
-    EXPECT_TRUE(WaitUntil([&] {
-        return SaveScreenPng(path.c_str()) && ReadPng(path, &picture) && picture.width == 240 &&
-               picture.height == 320 && picture.At(inside.x, inside.y) == DRIVER_TARGET_BACKGROUND;
-    }, kDeadlineMs)) << "size " << picture.width << " x " << picture.height;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return SaveScreenPng(path.c_str()) && ReadPng(path, &picture) && picture.width == 240 &&
+                picture.height == 320 && picture.At(inside.x, inside.y) == DRIVER_TARGET_BACKGROUND;
+        },
+        kDeadlineMs))
+        << "size " << picture.width << " x " << picture.height;
     ASSERT_EQ(240u, picture.width);
     ASSERT_EQ(320u, picture.height);
-    EXPECT_NE(DRIVER_TARGET_BACKGROUND, picture.At(outside.x, outside.y)) << "the picture is shifted";
+    EXPECT_NE(DRIVER_TARGET_BACKGROUND, picture.At(outside.x, outside.y))
+        << "the picture is shifted";
 
     const std::wstring nowhere = TempPath(L"no_such_folder\\shot.png");
     EXPECT_FALSE(SaveScreenPng(nowhere.c_str()));

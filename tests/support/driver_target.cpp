@@ -21,14 +21,16 @@ TargetState g_state;
 void ShowGreeting(HWND dialog)
 {
     wchar_t value[256] = {};
-    const DWORD length = GetEnvironmentVariableW(DRIVER_TARGET_GREETING_VAR, value, ARRAYSIZE(value));
-    SetDlgItemTextW(dialog, IDC_GREETING, length > 0 && length < ARRAYSIZE(value) ? value : L"(none)");
+    const DWORD length =
+        GetEnvironmentVariableW(DRIVER_TARGET_GREETING_VAR, value, ARRAYSIZE(value));
+    SetDlgItemTextW(dialog, IDC_GREETING,
+                    length > 0 && length < ARRAYSIZE(value) ? value : L"(none)");
 }
 
 void ShowCounts(HWND dialog)
 {
-    const std::wstring text =
-        L"clicks=" + std::to_wstring(g_state.clicks) + L" double=" + std::to_wstring(g_state.doubleClicks);
+    const std::wstring text = L"clicks=" + std::to_wstring(g_state.clicks) + L" double=" +
+        std::to_wstring(g_state.doubleClicks);
     SetDlgItemTextW(dialog, IDC_COUNTS, text.c_str());
 }
 
@@ -42,8 +44,8 @@ void OpenMenu(HWND dialog)
     GetWindowRect(GetDlgItem(dialog, IDC_MENU), &button);
     // The menu takes keys only while its owner is the foreground window.
     SetForegroundWindow(dialog);
-    TrackPopupMenu(GetSubMenu(menuBar, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, button.left, button.bottom,
-                   0, dialog, nullptr);
+    TrackPopupMenu(GetSubMenu(menuBar, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON,
+                   button.left, button.bottom, 0, dialog, nullptr);
     PostMessageW(dialog, WM_NULL, 0, 0);
     DestroyMenu(menuBar);
 }
@@ -102,7 +104,8 @@ INT_PTR CALLBACK TargetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     g_state.background = CreateSolidBrush(DRIVER_TARGET_BACKGROUND);
-    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_DRIVER_TARGET), nullptr, TargetDialogProc, 0);
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_DRIVER_TARGET), nullptr,
+                                     TargetDialogProc, 0);
     if (!dialog)
         return 2;
     ShowWindow(dialog, SW_SHOW);

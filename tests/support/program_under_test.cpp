@@ -16,8 +16,8 @@ std::wstring NameOf(const std::wstring& entry)
 
 bool SameName(const std::wstring& a, const std::wstring& b)
 {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool NameLess(const std::wstring& a, const std::wstring& b)
@@ -39,7 +39,8 @@ struct EnvironmentStrings {
 
 }  // namespace
 
-std::vector<wchar_t> MakeEnvironmentBlock(const wchar_t* inheritedBlock, const EnvironmentChanges& changes)
+std::vector<wchar_t> MakeEnvironmentBlock(const wchar_t* inheritedBlock,
+                                          const EnvironmentChanges& changes)
 {
     std::vector<std::wstring> entries;
     for (const wchar_t* entry = inheritedBlock; entry && *entry; entry += wcslen(entry) + 1)
@@ -47,7 +48,9 @@ std::vector<wchar_t> MakeEnvironmentBlock(const wchar_t* inheritedBlock, const E
 
     for (const auto& change : changes) {
         entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&](const std::wstring& entry) { return SameName(NameOf(entry), change.first); }),
+                                     [&](const std::wstring& entry) {
+                                         return SameName(NameOf(entry), change.first);
+                                     }),
                       entries.end());
         if (!change.second.empty())
             entries.push_back(change.first + L"=" + change.second);
@@ -105,7 +108,8 @@ bool ProgramUnderTest::Start(const std::wstring& executablePath, const std::wstr
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(executablePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, block.data(),
-                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process))
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                        &process))
         return false;
     CloseHandle(process.hThread);
     m_process = UniqueKernelHandle(process.hProcess);

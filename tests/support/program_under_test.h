@@ -23,7 +23,8 @@ public:
 
     // Starts the executable; workingFolder empty: the test's own. False, with GetLastError
     // set, when it could not be started or the program this object started is still running.
-    [[nodiscard]] bool Start(const std::wstring& executablePath, const std::wstring& workingFolder = {},
+    [[nodiscard]] bool Start(const std::wstring& executablePath,
+                             const std::wstring& workingFolder = {},
                              const EnvironmentChanges& environment = {});
 
     DWORD ProcessId() const { return m_processId; }
@@ -46,7 +47,8 @@ private:
 
 // The environment block CreateProcessW takes (CREATE_UNICODE_ENVIRONMENT): the inherited block
 // with the changes laid over it, sorted by name as Windows keeps it.
-std::vector<wchar_t> MakeEnvironmentBlock(const wchar_t* inheritedBlock, const EnvironmentChanges& changes);
+std::vector<wchar_t> MakeEnvironmentBlock(const wchar_t* inheritedBlock,
+                                          const EnvironmentChanges& changes);
 
 // The full path of a file in the folder of the running executable, e.g. a program built beside it.
 std::wstring PathBesideThisProgram(const wchar_t* fileName);

@@ -16,7 +16,10 @@ namespace {
 // apartment keeps it and works in it.
 class ComInitialization {
 public:
-    ComInitialization() : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ComInitialization()
+        : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED))
+    {
+    }
     ~ComInitialization()
     {
         if (SUCCEEDED(m_result))
@@ -33,7 +36,10 @@ private:
 // The screen's device context, released again on leaving.
 class ScreenDc {
 public:
-    ScreenDc() : m_dc(GetDC(nullptr)) {}
+    ScreenDc()
+        : m_dc(GetDC(nullptr))
+    {
+    }
     ~ScreenDc()
     {
         if (m_dc)
@@ -72,7 +78,8 @@ UniqueBitmap CopyScreen(int width, int height)
     if (!memory.IsValid() || !bitmap.IsValid())
         return UniqueBitmap();
     HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
-    const BOOL copied = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY | CAPTUREBLT);
+    const BOOL copied =
+        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY | CAPTUREBLT);
     // WIC reads the bitmap's bits, which it may only do once no DC holds the bitmap.
     SelectObject(memory.Get(), previous);
     return copied ? std::move(bitmap) : UniqueBitmap();
@@ -129,7 +136,8 @@ bool SaveScreenPng(const wchar_t* path)
         return false;
 
     ComPtr<IWICImagingFactory> factory;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&factory));
     ComPtr<IWICBitmap> bitmap;
     if (SUCCEEDED(hr))
         hr = factory->CreateBitmapFromHBITMAP(screen.Get(), nullptr, WICBitmapIgnoreAlpha, &bitmap);

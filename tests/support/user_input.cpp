@@ -20,7 +20,7 @@ LONG Normalised(int pixel, int extent)
 bool OnScreen(POINT point)
 {
     return point.x >= 0 && point.y >= 0 && point.x < GetSystemMetrics(SM_CXSCREEN) &&
-           point.y < GetSystemMetrics(SM_CYSCREEN);
+        point.y < GetSystemMetrics(SM_CYSCREEN);
 }
 
 INPUT MouseEvent(DWORD flags, POINT point)
@@ -53,10 +53,23 @@ bool Send(std::vector<INPUT>& inputs)
 bool IsExtendedKey(WORD virtualKey)
 {
     switch (virtualKey) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_INSERT: case VK_DELETE: case VK_DIVIDE: case VK_NUMLOCK:
-    case VK_RCONTROL: case VK_RMENU: case VK_LWIN: case VK_RWIN: case VK_APPS:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_DIVIDE:
+    case VK_NUMLOCK:
+    case VK_RCONTROL:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
         return true;
     default:
         return false;
@@ -75,8 +88,9 @@ void WaitOutDoubleClick(POINT point)
 {
     if (!g_previousClick.made)
         return;
-    const bool nearby = std::abs(point.x - g_previousClick.point.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
-                      std::abs(point.y - g_previousClick.point.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+    const bool nearby =
+        std::abs(point.x - g_previousClick.point.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(point.y - g_previousClick.point.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
     if (!nearby)
         return;
     // A margin over the double-click time: the input's time stamps are taken a little later.
@@ -110,7 +124,8 @@ bool ClickAt(POINT screenPoint)
     // whenever a window appears under it, and that X pointer stays outside the device screen;
     // a button event on its own would then land wherever such a move left the cursor.
     const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    std::vector<INPUT> inputs = {MouseEvent(at, screenPoint), MouseEvent(at | MOUSEEVENTF_LEFTDOWN, screenPoint),
+    std::vector<INPUT> inputs = {MouseEvent(at, screenPoint),
+                                 MouseEvent(at | MOUSEEVENTF_LEFTDOWN, screenPoint),
                                  MouseEvent(at | MOUSEEVENTF_LEFTUP, screenPoint)};
     if (!Send(inputs))
         return false;

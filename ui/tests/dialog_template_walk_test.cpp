@@ -24,7 +24,12 @@ struct Writer {
     std::vector<std::size_t> itemEnds;
     void W(std::uint16_t w) { b.push_back(std::uint8_t(w)), b.push_back(std::uint8_t(w >> 8)); }
     void D(std::uint32_t d) { W(std::uint16_t(d)), W(std::uint16_t(d >> 16)); }
-    void S(const char* s) { for (; *s; ++s) W(std::uint8_t(*s)); W(0); }
+    void S(const char* s)
+    {
+        for (; *s; ++s)
+            W(std::uint8_t(*s));
+        W(0);
+    }
     void O(std::uint16_t ordinal) { W(0xFFFF), W(ordinal); }
     void Item(std::uint32_t style, std::uint16_t id)
     {
@@ -66,16 +71,18 @@ struct Recorder : DialogTemplateVisitor {
     std::vector<std::string> seen;
     bool OnHeader(const DialogTemplateHeader& h) override
     {
-        seen.push_back("style " + std::to_string(h.style) + " items " + std::to_string(h.itemCount));
+        seen.push_back("style " + std::to_string(h.style) + " items " +
+                       std::to_string(h.itemCount));
         return true;
     }
     void OnItem(const DialogItemRecord& r) override
     {
         const DialogItemFixed& f = r.fixed;
-        seen.push_back(std::to_string(f.id) + " " + std::to_string(f.style) + " " + std::to_string(f.x) + "," +
-                       std::to_string(f.y) + "," + std::to_string(f.cx) + "," + std::to_string(f.cy) + " " +
-                       Show(r.windowClass) + " '" + Show(r.title) + "' " + std::to_string(r.creationDataSize) +
-                       (r.creationData && r.creationData[0] == 0x42 ? " data" : ""));
+        seen.push_back(
+            std::to_string(f.id) + " " + std::to_string(f.style) + " " + std::to_string(f.x) + "," +
+            std::to_string(f.y) + "," + std::to_string(f.cx) + "," + std::to_string(f.cy) + " " +
+            Show(r.windowClass) + " '" + Show(r.title) + "' " + std::to_string(r.creationDataSize) +
+            (r.creationData && r.creationData[0] == 0x42 ? " data" : ""));
     }
 };
 
@@ -84,7 +91,8 @@ std::vector<std::string> WalkGuarded(const Bytes& bytes, std::size_t size, bool&
 {
     const std::size_t page = 65536;
 #ifdef _WIN32
-    auto* block = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT, PAGE_READWRITE));
+    auto* block =
+        static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT, PAGE_READWRITE));
     DWORD old;
     VirtualProtect(block + page, page, PAGE_NOACCESS, &old);
 #else
@@ -106,7 +114,8 @@ std::vector<std::string> WalkGuarded(const Bytes& bytes, std::size_t size, bool&
 TEST(DialogTemplateWalk, ReportsTheHeaderAndEveryRecordInEachFieldForm)
 {
     Writer noFont;  // no DS_SETFONT: no point size or face name follows the title
-    noFont.D(0x10C00000), noFont.D(0), noFont.W(1), noFont.D(0), noFont.D(0), noFont.W(0), noFont.W(0), noFont.S("T");
+    noFont.D(0x10C00000), noFont.D(0), noFont.W(1), noFont.D(0), noFont.D(0), noFont.W(0),
+        noFont.W(0), noFont.S("T");
     noFont.Item(0x50010000, 5), noFont.S("Button"), noFont.O(3), noFont.End(0);
     const struct {
         Bytes bytes;
@@ -114,8 +123,8 @@ TEST(DialogTemplateWalk, ReportsTheHeaderAndEveryRecordInEachFieldForm)
     } cases[] = {
         {RichTemplate().b,
          {"style 281018440 items 4", "1000 1342242816 -3,60,68,14 #128 'Set Blacklist' 0",
-          "65535 1342177283 -3,60,68,14 #130 '#128' 6 data", "65535 1342177294 -3,60,68,14 #130 '#200' 1 data",
-          "7 0 -3,60,68,14 Custom '' 0"}},
+          "65535 1342177283 -3,60,68,14 #130 '#128' 6 data",
+          "65535 1342177294 -3,60,68,14 #130 '#200' 1 data", "7 0 -3,60,68,14 Custom '' 0"}},
         {noFont.b, {"style 281018368 items 1", "5 1342242816 -3,60,68,14 Button '#3' 0"}},
     };
     for (const auto& c : cases) {
@@ -149,7 +158,8 @@ TEST(DialogTemplateWalk, RefusesTheExtendedFormAndAnImpossibleCreationSize)
 
     // A size of 1 would end the record inside its own size word: the records before it count.
     Writer badSize;
-    badSize.D(0), badSize.D(0), badSize.W(2), badSize.D(0), badSize.D(0), badSize.W(0), badSize.W(0), badSize.W(0);
+    badSize.D(0), badSize.D(0), badSize.W(2), badSize.D(0), badSize.D(0), badSize.W(0),
+        badSize.W(0), badSize.W(0);
     badSize.Item(0, 1), badSize.O(0x80), badSize.S("a"), badSize.End(0);
     badSize.Item(0, 2), badSize.O(0x80), badSize.S("b"), badSize.W(1), badSize.W(0);
     EXPECT_EQ(2u, WalkGuarded(badSize.b, badSize.b.size(), result).size());

@@ -27,17 +27,22 @@ LRESULT CALLBACK RecordMessage(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
 
 class TemplateLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_dialog = m_dialog = CreateDialogParamW(m_module, MAKEINTRESOURCEW(IDD_LIVE), nullptr, PlainDialogProc, 0);
+        g_dialog = m_dialog =
+            CreateDialogParamW(m_module, MAKEINTRESOURCEW(IDD_LIVE), nullptr, PlainDialogProc, 0);
         ASSERT_NE(nullptr, m_dialog);
         // Images of our own making, which the re-layout may release.
         SendDlgItemMessageW(m_dialog, IDC_ICON_STATIC, STM_SETIMAGE, IMAGE_ICON, LPARAM(m_icon));
-        SendDlgItemMessageW(m_dialog, IDC_BITMAP_STATIC, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(m_bitmap));
+        SendDlgItemMessageW(m_dialog, IDC_BITMAP_STATIC, STM_SETIMAGE, IMAGE_BITMAP,
+                            LPARAM(m_bitmap));
         m_hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordMessage, nullptr, GetCurrentThreadId());
     }
     void TearDown() override
@@ -62,8 +67,8 @@ protected:
     }
     static std::string Show(const RECT& r)
     {
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+            std::to_string(r.right) + "," + std::to_string(r.bottom);
     }
 
     HANDLE Image(int id, UINT type) const
@@ -112,7 +117,8 @@ TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTh
     wchar_t text[32] = {};
     GetDlgItemTextW(m_dialog, IDC_PUSH, text, 32);
     EXPECT_STREQ(L"Push", text);
-    EXPECT_EQ(LoadIconW(m_module, MAKEINTRESOURCEW(IDI_PICTURE)), Image(IDC_ICON_STATIC, IMAGE_ICON));
+    EXPECT_EQ(LoadIconW(m_module, MAKEINTRESOURCEW(IDI_PICTURE)),
+              Image(IDC_ICON_STATIC, IMAGE_ICON));
     EXPECT_FALSE(IconAlive(m_icon));
     EXPECT_NE(m_bitmap, Image(IDC_BITMAP_STATIC, IMAGE_BITMAP));
     EXPECT_EQ(0u, GetObjectType(m_bitmap)) << "the replaced bitmap is deleted";

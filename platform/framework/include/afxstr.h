@@ -11,9 +11,12 @@
 // std::bad_alloc and leaves the string as it was.
 class CString {
 public:
-    CString() noexcept : m_pBody(nullptr) {}
-    CString(LPCWSTR psz);                 // a null pointer gives the empty string
-    CString(LPCWSTR pch, int nLength);    // exactly nLength characters
+    CString() noexcept
+        : m_pBody(nullptr)
+    {
+    }
+    CString(LPCWSTR psz);               // a null pointer gives the empty string
+    CString(LPCWSTR pch, int nLength);  // exactly nLength characters
     CString(const CString& other);
     ~CString();
 
@@ -62,9 +65,18 @@ private:
 bool operator==(const CString& a, const CString& b) noexcept;
 bool operator==(const CString& a, LPCWSTR b) noexcept;
 bool operator==(LPCWSTR a, const CString& b) noexcept;
-inline bool operator!=(const CString& a, const CString& b) noexcept { return !(a == b); }
-inline bool operator!=(const CString& a, LPCWSTR b) noexcept { return !(a == b); }
-inline bool operator!=(LPCWSTR a, const CString& b) noexcept { return !(a == b); }
+inline bool operator!=(const CString& a, const CString& b) noexcept
+{
+    return !(a == b);
+}
+inline bool operator!=(const CString& a, LPCWSTR b) noexcept
+{
+    return !(a == b);
+}
+inline bool operator!=(LPCWSTR a, const CString& b) noexcept
+{
+    return !(a == b);
+}
 
 CString operator+(const CString& a, const CString& b);
 CString operator+(const CString& a, LPCWSTR b);

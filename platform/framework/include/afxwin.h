@@ -27,7 +27,10 @@ public:
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
 public:
-    CWnd() : m_hWnd(NULL) {}
+    CWnd()
+        : m_hWnd(NULL)
+    {
+    }
     virtual ~CWnd();
 
     HWND m_hWnd;
@@ -82,7 +85,10 @@ private:
 class CDataExchange {
 public:
     CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+        : m_bSaveAndValidate(bSaveAndValidate),
+          m_pDlgWnd(pDlgWnd)
+    {
+    }
 
     BOOL m_bSaveAndValidate;  // TRUE: from the controls to the members
     CWnd* m_pDlgWnd;
@@ -128,8 +134,7 @@ private:
 
 // Thin wrappers: a control's messages under their names. They add no members, so a window
 // pointer may be viewed as one of them.
-class CButton : public CWnd {
-};
+class CButton : public CWnd {};
 
 class CEdit : public CWnd {
 public:
@@ -181,7 +186,7 @@ public:
     LPCTSTR m_pszAppName;
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd;
-    LPCTSTR m_pszRegistryKey;   // NULL until SetRegistryKey
+    LPCTSTR m_pszRegistryKey;  // NULL until SetRegistryKey
     LPCTSTR m_pszProfileName;
 
 protected:

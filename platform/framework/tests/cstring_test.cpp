@@ -20,13 +20,25 @@ void* operator new(size_t nSize)
     return p;
 }
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept
+{
+    std::free(p);
+}
 
-static std::wstring Text(const CString& str) { return std::wstring(str, size_t(str.GetLength())); }
+static std::wstring Text(const CString& str)
+{
+    return std::wstring(str, size_t(str.GetLength()));
+}
 
 // Failure messages show the characters, not the pointer.
-void PrintTo(const CString& str, std::ostream* os) { *os << ::testing::PrintToString(Text(str)); }
+void PrintTo(const CString& str, std::ostream* os)
+{
+    *os << ::testing::PrintToString(Text(str));
+}
 
 namespace {
 
@@ -63,12 +75,21 @@ TEST(CString, CopiesShareUntilOneChangesAndSurviveAliasing)
 
 TEST(CString, ContentConcatenationSubstringsAndSearch)
 {
-    const CString withNul(L"12\0" L"34", 5);  // compared whole, copied and appended whole
-    EXPECT_NE(withNul, CString(L"12\0" L"35", 5));
+    const CString withNul(L"12\0"
+                          L"34",
+                          5);  // compared whole, copied and appended whole
+    EXPECT_NE(withNul,
+              CString(L"12\0"
+                      L"35",
+                      5));
     EXPECT_NE(withNul, L"12");  // the text ends at the pointer's NUL, the string does not
     CString copy = withNul;
     copy += withNul;
-    EXPECT_EQ(Text(copy), std::wstring(L"12\0" L"3412\0" L"34", 10));
+    EXPECT_EQ(Text(copy),
+              std::wstring(L"12\0"
+                           L"3412\0"
+                           L"34",
+                           10));
 
     CString grown;  // regrown many times on the way
     for (int i = 0; i < 2000; ++i)

@@ -13,8 +13,7 @@
 
 namespace {
 
-class CTestApp : public CWinApp {
-};
+class CTestApp : public CWinApp {};
 
 CTestApp theApp;  // no name: the framework takes the executable's
 
@@ -22,9 +21,13 @@ CTestApp theApp;  // no name: the framework takes the executable's
 class AppEnvironment : public ::testing::Environment {
     void SetUp() override { ASSERT_TRUE(AfxWinInit(GetModuleHandleW(NULL), NULL, NULL, SW_SHOW)); }
 };
-::testing::Environment* const g_pEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+::testing::Environment* const g_pEnvironment =
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
-std::wstring Text(LPCWSTR psz) { return psz ? psz : L"<null>"; }
+std::wstring Text(LPCWSTR psz)
+{
+    return psz ? psz : L"<null>";
+}
 
 const INT_PTR kTimedOut = 99;
 
@@ -33,7 +36,10 @@ const INT_PTR kTimedOut = 99;
 class CTestDlg : public CDialog {
     DECLARE_DYNAMIC(CTestDlg)
 public:
-    CTestDlg() : CDialog(IDD_FWTEST) {}
+    CTestDlg()
+        : CDialog(IDD_FWTEST)
+    {
+    }
 
     std::function<void(CTestDlg&)> whenUp;
     CString m_strName;
@@ -80,7 +86,10 @@ protected:
         return 0;
     }
     afx_msg LRESULT OnAddOne(WPARAM wParam, LPARAM) { return wParam + 1; }
-    afx_msg LRESULT OnCtlColor(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(GetStockObject(GRAY_BRUSH)); }
+    afx_msg LRESULT OnCtlColor(WPARAM, LPARAM)
+    {
+        return reinterpret_cast<LRESULT>(GetStockObject(GRAY_BRUSH));
+    }
     afx_msg void OnPush() { ++nPushes; }
     afx_msg void OnTestCommand() { ++nCommands; }
     afx_msg void OnSize(UINT nType, int cx, int cy) { nSizeType = nType, lastSize = {cx, cy}; }
@@ -120,7 +129,10 @@ BEGIN_MESSAGE_MAP(CDerivedDlg, CTestDlg)
     ON_MESSAGE(WM_APP + 1, &CDerivedDlg::OnAddTwo)
 END_MESSAGE_MAP()
 
-HWND Item(const CWnd& dlg, int nID) { return ::GetDlgItem(dlg.m_hWnd, nID); }
+HWND Item(const CWnd& dlg, int nID)
+{
+    return ::GetDlgItem(dlg.m_hWnd, nID);
+}
 
 TEST(Dialog, ExchangesTowardsTheControlsFillsTheScreenAndEndsWithOkOrClose)
 {
@@ -136,7 +148,8 @@ TEST(Dialog, ExchangesTowardsTheControlsFillsTheScreenAndEndsWithOkOrClose)
         EXPECT_TRUE(IsWindowVisible(d.m_hWnd));
         RECT rect;
         d.GetWindowRect(&rect);
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), rect.right - rect.left) << "the shell made it full screen";
+        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), rect.right - rect.left)
+            << "the shell made it full screen";
         EXPECT_EQ(-1, d.DoModal()) << "already running";
         d.m_edit.SetWindowText(L"beta");
         d.PostMessage(WM_COMMAND, IDOK);
@@ -176,14 +189,16 @@ TEST(Dialog, MapsRunTheirHandlersAndADerivedMapFallsBackToItsBase)
 
         d.m_btnPush.SendMessage(BM_CLICK);
         EXPECT_EQ(1, d.nPushes) << "the base's row";
-        d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PUSH, BN_DOUBLECLICKED), LPARAM(Item(d, IDC_PUSH)));
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PUSH, BN_DOUBLECLICKED),
+                      LPARAM(Item(d, IDC_PUSH)));
         EXPECT_EQ(1, d.nPushes) << "another notification";
         ::SendMessageW(Item(d, IDC_OTHER), BM_CLICK, 0, 0);
         EXPECT_EQ(1, d.nOthers);
         d.SendMessage(WM_COMMAND, ID_TEST_COMMAND, 0);
         EXPECT_EQ(1, d.nCommands);
         EXPECT_EQ(42, d.SendMessage(WM_APP + 1, 40)) << "the derived row, not the base's";
-        EXPECT_EQ(GetStockObject(GRAY_BRUSH), HGDIOBJ(d.SendMessage(WM_CTLCOLOREDIT, 0, LPARAM(Item(d, IDC_EDIT)))));
+        EXPECT_EQ(GetStockObject(GRAY_BRUSH),
+                  HGDIOBJ(d.SendMessage(WM_CTLCOLOREDIT, 0, LPARAM(Item(d, IDC_EDIT)))));
         d.PostMessage(WM_CLOSE);
     };
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
@@ -285,7 +300,8 @@ std::thread AnswerMessageBox(DWORD nThreadId, SeenBox& seen)
             GetWindowTextW(hBox, szText, 256);
             seen.caption = szText;
             seen.hWndOwner = GetWindow(hBox, GW_OWNER);
-            for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
+            for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild;
+                 hChild = GetWindow(hChild, GW_HWNDNEXT)) {
                 GetClassNameW(hChild, szText, 256);
                 if (_wcsicmp(szText, L"Static"))
                     continue;

@@ -15,9 +15,18 @@ namespace {
 
 using Box = std::array<LONG, 4>;
 
-HWND TitleOf(HWND dialog) { return OwnedShellWindow(dialog, AYGSHELL_STANDIN_TITLE_CLASS); }
-HWND BarOf(HWND dialog) { return OwnedShellWindow(dialog, AYGSHELL_STANDIN_MENUBAR_CLASS); }
-HWND OkOf(HWND dialog) { return FindWindowExW(TitleOf(dialog), nullptr, L"Button", L"ok"); }
+HWND TitleOf(HWND dialog)
+{
+    return OwnedShellWindow(dialog, AYGSHELL_STANDIN_TITLE_CLASS);
+}
+HWND BarOf(HWND dialog)
+{
+    return OwnedShellWindow(dialog, AYGSHELL_STANDIN_MENUBAR_CLASS);
+}
+HWND OkOf(HWND dialog)
+{
+    return FindWindowExW(TitleOf(dialog), nullptr, L"Button", L"ok");
+}
 
 bool CountsCommand(const DialogLog& log, WORD id)
 {
@@ -27,7 +36,8 @@ bool CountsCommand(const DialogLog& log, WORD id)
 TEST(FullScreenDialog, FillsTheScreenBetweenItsStripsAndFollowsTheScreenBothWays)
 {
     TestDialog dialog(IDD_OSTREL_DIALOG);
-    ASSERT_TRUE(TitleOf(dialog.hwnd) && BarOf(dialog.hwnd)) << "the title strip and the empty menu bar";
+    ASSERT_TRUE(TitleOf(dialog.hwnd) && BarOf(dialog.hwnd))
+        << "the title strip and the empty menu bar";
     EXPECT_EQ((Box{0, 26, 240, 294}), WindowBox(dialog.hwnd));
     EXPECT_EQ(240, dialog.log.lastSize.cx) << "no caption or border left";
     EXPECT_EQ(268, dialog.log.lastSize.cy);
@@ -111,18 +121,20 @@ TEST(FullScreenDialog, ASecondDialogShowsItsOwnStripsUntilItEndsAndLeavesNothing
     main.log.onMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message != WM_ENTERIDLE || wParam != MSGF_DIALOGBOX || editor)
             return;
-        editor = reinterpret_cast<HWND>(lParam), editorTitle = TitleOf(editor), editorBar = BarOf(editor);
+        editor = reinterpret_cast<HWND>(lParam), editorTitle = TitleOf(editor),
+        editorBar = BarOf(editor);
         EXPECT_EQ(editor, ownerAt(20, 10)) << "the editor's title strip is on top";
         EXPECT_EQ(editor, ownerAt(200, 310)) << "the editor's menu bar is on top";
         EndDialog(editor, IDOK);
     };
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALLSETTING), main.hwnd, TestDialogProc,
-                    reinterpret_cast<LPARAM>(&editorLog));
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALLSETTING), main.hwnd,
+                    TestDialogProc, reinterpret_cast<LPARAM>(&editorLog));
     ASSERT_TRUE(editor);
     EXPECT_TRUE(editorMenu);
     EXPECT_EQ(main.hwnd, ownerAt(20, 10)) << "the first dialog's strips are back";
     EXPECT_EQ(main.hwnd, ownerAt(200, 310));
-    EXPECT_FALSE(IsWindow(editorTitle) || IsWindow(editorBar)) << "the editor's strips went with it";
+    EXPECT_FALSE(IsWindow(editorTitle) || IsWindow(editorBar))
+        << "the editor's strips went with it";
     EXPECT_FALSE(IsMenu(editorMenu)) << "its menu was destroyed with its bar";
 }
 

@@ -13,7 +13,10 @@
 
 namespace {
 
-HWND BarOf(HWND dialog) { return OwnedShellWindow(dialog, AYGSHELL_STANDIN_MENUBAR_CLASS); }
+HWND BarOf(HWND dialog)
+{
+    return OwnedShellWindow(dialog, AYGSHELL_STANDIN_MENUBAR_CLASS);
+}
 
 SHMENUBARINFO MenuBarRequest(HWND parent, UINT menuId)
 {

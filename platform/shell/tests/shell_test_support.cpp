@@ -31,8 +31,8 @@ INT_PTR CALLBACK TestDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 TestDialog::TestDialog(int templateId, HWND owner)
 {
-    hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, TestDialogProc,
-                              reinterpret_cast<LPARAM>(&log));
+    hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
+                              TestDialogProc, reinterpret_cast<LPARAM>(&log));
     ShowWindow(hwnd, SW_SHOW);
 }
 
@@ -70,8 +70,10 @@ bool Tap(HWND hwnd)
     const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
     for (int i = 0; i < 3; ++i) {
         taps[i].type = INPUT_MOUSE;
-        taps[i].mi.dx = ((box.left + box.right) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
-        taps[i].mi.dy = ((box.top + box.bottom) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+        taps[i].mi.dx =
+            ((box.left + box.right) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+        taps[i].mi.dy =
+            ((box.top + box.bottom) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
         taps[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
     }
     return SendInput(3, taps, sizeof(INPUT)) == 3;
@@ -88,7 +90,8 @@ bool PressKeys(std::initializer_list<WORD> keys)
         stroke.ki.dwFlags = KEYEVENTF_KEYUP;
         strokes.push_back(stroke);
     }
-    return SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT)) == strokes.size();
+    return SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT)) ==
+        strokes.size();
 }
 
 HWND OwnedShellWindow(HWND dialog, const wchar_t* className)

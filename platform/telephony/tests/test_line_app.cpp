@@ -37,7 +37,8 @@ CallerRead ReadCaller(HCALL call)
     return read;
 }
 
-void CALLBACK RecordingCallback(DWORD device, DWORD message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2, DWORD_PTR)
+void CALLBACK RecordingCallback(DWORD device, DWORD message, DWORD_PTR, DWORD_PTR param1,
+                                DWORD_PTR param2, DWORD_PTR)
 {
     static bool running = false;
     TestLineApp::notifications.push_back({device, message, param1, param2, running});
@@ -70,8 +71,8 @@ LONG TestLineApp::Initialize()
     params.dwTotalSize = sizeof(params);
     params.dwOptions = LINEINITIALIZEEXOPTION_USEHIDDENWINDOW;
     DWORD version = 0x00020000;
-    return lineInitializeExW(&m_app, GetModuleHandleW(nullptr), RecordingCallback, L"ExTapi_Lib", &m_devices,
-                             &version, &params);
+    return lineInitializeExW(&m_app, GetModuleHandleW(nullptr), RecordingCallback, L"ExTapi_Lib",
+                             &m_devices, &version, &params);
 }
 
 DWORD TestLineApp::OpenAll()
@@ -82,9 +83,10 @@ DWORD TestLineApp::OpenAll()
     for (DWORD device = 0; device < m_devices; ++device) {
         DWORD version = 0;
         LINEEXTENSIONID extension = {};
-        if (lineNegotiateAPIVersion(m_app, device, 0x00010000, 0x00020000, &version, &extension) == 0 &&
-            lineOpenW(m_app, device, &m_lines[device], version, 0, 0, privileges, LINEMEDIAMODE_INTERACTIVEVOICE,
-                      nullptr) == 0)
+        if (lineNegotiateAPIVersion(m_app, device, 0x00010000, 0x00020000, &version, &extension) ==
+                0 &&
+            lineOpenW(m_app, device, &m_lines[device], version, 0, 0, privileges,
+                      LINEMEDIAMODE_INTERACTIVEVOICE, nullptr) == 0)
             ++opened;
     }
     return opened;

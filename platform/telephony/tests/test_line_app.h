@@ -11,16 +11,20 @@
 #include <vector>
 
 // One notification as the callback received it; nested: delivered while another one still ran.
-struct Notification { DWORD device, message; DWORD_PTR param1, param2; bool nested; };
+struct Notification {
+    DWORD device, message;
+    DWORD_PTR param1, param2;
+    bool nested;
+};
 
 // What the callback read for one caller-number notification.
 struct CallerRead {
     HCALL call = 0;
     std::vector<DWORD> totals{};  // dwTotalSize of each lineGetCallInfoW, in order
-    LONG result = 0;            // the last request's result
-    bool guardIntact = true;    // no request wrote past dwTotalSize
+    LONG result = 0;              // the last request's result
+    bool guardIntact = true;      // no request wrote past dwTotalSize
     std::wstring caller{};
-    LONG dropResult = 0;        // lineDrop's result; 0: not dropped
+    LONG dropResult = 0;  // lineDrop's result; 0: not dropped
 };
 
 // The telephony application on this thread, set up as the program does it; the callback reads the

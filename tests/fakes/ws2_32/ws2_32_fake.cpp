@@ -36,7 +36,8 @@ bool BehaviourIs(const wchar_t* wanted)
 int WINAPI WSAStartup(WORD versionRequested, LPWSADATA data)
 {
     char line[64];
-    std::snprintf(line, sizeof line, "startup %u.%u", LOBYTE(versionRequested), HIBYTE(versionRequested));
+    std::snprintf(line, sizeof line, "startup %u.%u", LOBYTE(versionRequested),
+                  HIBYTE(versionRequested));
     Record(line);
     if (BehaviourIs(L"refuse"))
         return WSASYSNOTREADY;
