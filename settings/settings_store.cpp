@@ -46,15 +46,23 @@ private:
 
 BOOL ReadNumberList(CString& strNumberList)
 {
+    return ReadStoredNumberList(strNumberList) == LIST_READ;
+}
+
+NumberListRead ReadStoredNumberList(CString& strNumberList)
+{
     CSettingsKey key;
     if (!key.IsOpen())
-        return FALSE;
+        return LIST_UNAVAILABLE;
 
     BYTE data[kNumberListReadCapacityBytes];
     DWORD dwType = 0;
     DWORD dwSize = sizeof(data);
-    if (RegQueryValueExW(key.Get(), kValueName, nullptr, &dwType, data, &dwSize) != ERROR_SUCCESS)
-        return FALSE;
+    const LONG lResult = RegQueryValueExW(key.Get(), kValueName, nullptr, &dwType, data, &dwSize);
+    if (lResult == ERROR_FILE_NOT_FOUND || lResult == ERROR_MORE_DATA)
+        return LIST_NONE;
+    if (lResult != ERROR_SUCCESS)
+        return LIST_UNAVAILABLE;
 
     // The text ends at its first NUL or at the end of what the registry returned, whatever
     // the value's type: nothing past the returned bytes is read.
@@ -62,7 +70,7 @@ BOOL ReadNumberList(CString& strNumberList)
     const size_t nLength =
         DecodeRegistryText(data, dwSize < sizeof(data) ? dwSize : sizeof(data), text);
     strNumberList = CString(text, static_cast<int>(nLength));
-    return TRUE;
+    return LIST_READ;
 }
 
 // By value, as its callers expect: the store works on its own copy, which shares the text's body.

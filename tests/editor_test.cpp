@@ -28,7 +28,8 @@ PhoneResult Call(const wchar_t* number)
 std::wstring Stored()
 {
     CString text;
-    ReadNumberList(text);
+    if (!ReadNumberList(text))
+        return L"<not read>";
     return std::wstring(text);
 }
 

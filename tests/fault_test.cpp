@@ -86,8 +86,9 @@ std::vector<BYTE> StoredBytes()
 
 std::wstring Stored()
 {
-    CString text(L"<not read>");
-    ReadNumberList(text);
+    CString text;
+    if (!ReadNumberList(text))
+        return L"<not read>";
     return std::wstring(text);
 }
 
@@ -568,6 +569,47 @@ TEST_F(FaultTest, AListThatCannotBeLoadedIsNeitherShownNorTouched)
             Deactivate();
         }
         EXPECT_EQ(before, StoredBytes());
+    }
+}
+
+// An editor that opened without the stored list never saves over it: while the store stays
+// unreadable "Save" is refused; once it reads, the stored numbers join the editor's and are kept.
+// A value no read could load (over the read capacity) screened nothing and is replaced.
+TEST_F(FaultTest, ASaveNeverReplacesNumbersTheUserWasNotShown)
+{
+    const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
+    for (const bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "the key cannot be opened" : "the value is over the read capacity");
+        if (!locked) {
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
+                            static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
+        }
+        std::unique_ptr<LockedSettingsKey> lock(locked ? new LockedSettingsKey : nullptr);
+        ASSERT_TRUE(!lock || lock->IsLocked());
+        Start();
+        ASSERT_FALSE(HasFatalFailure());
+        HWND editor = OpenEditor();
+        ASSERT_NE(nullptr, editor);
+        AddNumber(editor, L"777");
+        if (lock) {
+            Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
+            EXPECT_EQ(L"Save faulted, please retry!", AnswerMessageBox(L"Ostrel"));
+            EXPECT_EQ(Entries{L"777"}, ListEntries(editor));
+            EXPECT_EQ(PhoneResult::Rang, Call(L"777").result);
+            lock->Unlock();
+            EXPECT_EQ(L"5551234;", Stored());
+        }
+        Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
+        EXPECT_EQ(L"Save finished!", AnswerMessageBox(L"Ostrel"));
+        const Entries saved = locked ? Entries{L"5551234", L"777"} : Entries{L"777"};
+        EXPECT_EQ(saved, ListEntries(editor));
+        EXPECT_EQ(locked ? L"5551234;777;" : L"777;", Stored());
+        EXPECT_EQ(PhoneResult::Dropped, Call(L"777").result);
+        EXPECT_EQ(locked ? PhoneResult::Dropped : PhoneResult::Rang, Call(kListed).result);
+        CloseWithOk(editor);
+        Deactivate();
+        lock.reset();
+        ASSERT_EQ(1, WriteNumberList(CString(L"5551234;")));
     }
 }
 

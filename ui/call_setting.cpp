@@ -15,9 +15,10 @@ BEGIN_MESSAGE_MAP(CCallSetting, CDialog)
     ON_COMMAND(ID_SETTING_DELETE, &CCallSetting::OnDelete)
 END_MESSAGE_MAP()
 
-CCallSetting::CCallSetting(CString* pNumberList, CWnd* pParent)
+CCallSetting::CCallSetting(CString* pNumberList, CWnd* pParent, BOOL bListFromStore)
     : CDialog(CCallSetting::IDD, pParent),
       m_pNumberList(pNumberList),
+      m_bListFromStore(bListFromStore),
       m_hWndMenuBar(NULL)
 {
     memset(&m_mbi, 0, sizeof(m_mbi));
@@ -34,8 +35,11 @@ void CCallSetting::DoDataExchange(CDataExchange* pDX)
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_NUMBER_EDIT, m_editNumber);
     DDX_Control(pDX, IDC_NUMBER_LIST, m_listNumbers);
+    AddEntries(*m_pNumberList);
+}
 
-    const CString strNumberList = *m_pNumberList;
+void CCallSetting::AddEntries(const CString& strNumberList)
+{
     if (strNumberList.IsEmpty())
         return;
     SplitNumberList(static_cast<LPCWSTR>(strNumberList),
@@ -100,6 +104,11 @@ void CCallSetting::OnDelete()
 // one. The editor stays open either way.
 void CCallSetting::OnSave()
 {
+    if (!m_bListFromStore && !TakeInStoredList()) {
+        MessageBox(_T("Save faulted, please retry!"), AfxGetAppName(), MB_OK);
+        return;
+    }
+
     CString strNumberList;
     CString strEntry;
     for (int i = 0; i < m_listNumbers.GetCount(); ++i) {
@@ -114,4 +123,25 @@ void CCallSetting::OnSave()
         pszMessage = _T("Save finished!");
     }
     MessageBox(pszMessage, AfxGetAppName(), MB_OK);
+}
+
+// The editor did not open on the stored list: the store is read once more. A list read now joins
+// the editor's entries (and is screened from now on), so the save keeps it; a store that still
+// cannot be read refuses the save. A value no read could ever load (none, or one over the read
+// capacity) screened nothing, so the save may replace it.
+bool CCallSetting::TakeInStoredList()
+{
+    CString strStored;
+    switch (ReadStoredNumberList(strStored)) {
+    case LIST_UNAVAILABLE:
+        return false;
+    case LIST_READ:
+        AddEntries(strStored);
+        *m_pNumberList = strStored;
+        break;
+    case LIST_NONE:
+        break;
+    }
+    m_bListFromStore = TRUE;
+    return true;
 }

@@ -11,7 +11,9 @@ class CCallSetting : public CDialog {
     DECLARE_DYNAMIC(CCallSetting)
 public:
     // pNumberList: the shared list text (g_strNumberList), not owned; replaced by a successful save.
-    explicit CCallSetting(CString* pNumberList, CWnd* pParent = NULL);
+    // bListFromStore: FALSE when that text is not what the store holds (it could not be read), so
+    // "Save" reads the store first rather than replace numbers the user was never shown.
+    explicit CCallSetting(CString* pNumberList, CWnd* pParent = NULL, BOOL bListFromStore = TRUE);
     virtual ~CCallSetting();
 
     enum { IDD = IDD_CALLSETTING };
@@ -27,9 +29,13 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void AddEntries(const CString& strNumberList);
+    bool TakeInStoredList();
+
     CEdit m_editNumber;
     CListBox m_listNumbers;
     CString* m_pNumberList;
+    BOOL m_bListFromStore;
     SHMENUBARINFO m_mbi;
     HWND m_hWndMenuBar;  // owned by the shell's bar, which goes with the dialog
 };

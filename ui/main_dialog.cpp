@@ -97,7 +97,7 @@ void COstrelDlg::OnSetBlacklist()
     // list in its place would save over stored numbers the user never saw.
     if (!m_bListLoaded)
         m_bListLoaded = ReadNumberList(g_strNumberList) != FALSE;
-    CCallSetting dlg(&g_strNumberList);
+    CCallSetting dlg(&g_strNumberList, NULL, m_bListLoaded);
     dlg.DoModal();
 }
 
