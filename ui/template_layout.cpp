@@ -2,6 +2,8 @@
 #include "ui/template_layout.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -75,33 +77,41 @@ std::wstring FieldText(const TemplateField& field)
     return text;
 }
 
-void ReleaseImage(UINT imageType, HANDLE image)
-{
-    if (imageType == IMAGE_ICON)
-        DestroyIcon(static_cast<HICON>(image));
-    else
-        DeleteObject(image);
-}
+// The bitmaps the re-layout loaded and a control took, by control: the re-layout deletes one
+// when it replaces it. Whatever else a control held belongs to whoever put it there.
+std::vector<std::pair<HWND, HANDLE>> g_loadedBitmaps;
 
-// Hands the control the template's icon or bitmap and releases the one it had. An image that
-// cannot be loaded leaves the control as it was; one the control does not take (a button has
-// no STM_ images) is released instead of the control's own.
+// Hands the control the template's icon or bitmap. An image that cannot be loaded leaves the
+// control as it was. Icons come shared from LoadIconW and are never destroyed; a loaded bitmap
+// the control does not take (a button has no STM_ images) is deleted, and so is the control's
+// old bitmap when the re-layout had loaded it.
 void ReplaceImage(HMODULE module, HWND dialog, int id, UINT imageType, std::uint16_t ordinal)
 {
-    HANDLE old =
-        reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
-    HANDLE fresh = imageType == IMAGE_ICON
-        ? static_cast<HANDLE>(LoadIconW(module, MAKEINTRESOURCEW(ordinal)))
-        : static_cast<HANDLE>(LoadBitmapW(module, MAKEINTRESOURCEW(ordinal)));
+    if (imageType == IMAGE_ICON) {
+        if (HICON icon = LoadIconW(module, MAKEINTRESOURCEW(ordinal)))
+            SendDlgItemMessageW(dialog, id, STM_SETIMAGE, IMAGE_ICON,
+                                reinterpret_cast<LPARAM>(icon));
+        return;
+    }
+    HANDLE fresh = LoadBitmapW(module, MAKEINTRESOURCEW(ordinal));
     if (!fresh)
         return;
-    SendDlgItemMessageW(dialog, id, STM_SETIMAGE, imageType, reinterpret_cast<LPARAM>(fresh));
-    HANDLE held =
-        reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, id, STM_GETIMAGE, imageType, 0));
-    if (held != fresh)
-        ReleaseImage(imageType, fresh);
-    else if (old && old != fresh)
-        ReleaseImage(imageType, old);
+    HWND control = GetDlgItem(dialog, id);
+    HANDLE old = reinterpret_cast<HANDLE>(
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fresh)));
+    if (reinterpret_cast<HANDLE>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)) != fresh) {
+        DeleteObject(fresh);
+        return;
+    }
+    for (auto loaded = g_loadedBitmaps.begin(); loaded != g_loadedBitmaps.end(); ++loaded) {
+        if (loaded->first == control) {
+            if (loaded->second == old)
+                DeleteObject(old);
+            g_loadedBitmaps.erase(loaded);
+            break;
+        }
+    }
+    g_loadedBitmaps.emplace_back(control, fresh);
 }
 
 // Selects the selected entry again, when there is one.
@@ -142,9 +152,9 @@ void RefreshControlFromTemplate(HMODULE module, HWND dialog, const DialogItemFix
     case kClassStatic:
         if (!text.isOrdinal)
             SetDlgItemTextW(dialog, id, FieldText(text).c_str());
-        else if ((item.style & 0x3) == 0x3)  // SS_ICON
+        else if ((item.style & SS_TYPEMASK) == SS_ICON)
             ReplaceImage(module, dialog, id, IMAGE_ICON, text.ordinal);
-        else if ((item.style & 0xE) == 0xE)  // SS_BITMAP
+        else if ((item.style & SS_TYPEMASK) == SS_BITMAP)
             ReplaceImage(module, dialog, id, IMAGE_BITMAP, text.ordinal);
         break;
     case kClassListBox:

@@ -12,8 +12,8 @@ namespace {
 
 const int kUnnamed = 0xFFFF;
 
-// Texts set and moves made on the dialog's controls, in order; the image statics are left
-// out, as they size themselves to a new image at once.
+// Texts and images set and moves made on the dialog's controls, in order; the image statics
+// are left out, as they size themselves to a new image at once.
 std::vector<UINT> g_seen;
 HWND g_dialog = nullptr;
 
@@ -22,7 +22,8 @@ LRESULT CALLBACK RecordMessage(int code, WPARAM wParam, LPARAM lParam)
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     const int id = GetDlgCtrlID(sent->hwnd);
     if (GetParent(sent->hwnd) == g_dialog && id != IDC_ICON_STATIC && id != IDC_BITMAP_STATIC &&
-        (sent->message == WM_SETTEXT || sent->message == WM_WINDOWPOSCHANGED))
+        (sent->message == WM_SETTEXT || sent->message == STM_SETIMAGE ||
+         sent->message == WM_WINDOWPOSCHANGED))
         g_seen.push_back(sent->message);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -39,7 +40,7 @@ protected:
         g_dialog = m_dialog =
             CreateDialogParamW(m_module, MAKEINTRESOURCEW(IDD_LIVE), nullptr, PlainDialogProc, 0);
         ASSERT_NE(nullptr, m_dialog);
-        // Images of our own making, which the re-layout may release.
+        // Images of our own making, which the re-layout must leave to us.
         SendDlgItemMessageW(m_dialog, IDC_ICON_STATIC, STM_SETIMAGE, IMAGE_ICON, LPARAM(m_icon));
         SendDlgItemMessageW(m_dialog, IDC_BITMAP_STATIC, STM_SETIMAGE, IMAGE_BITMAP,
                             LPARAM(m_bitmap));
@@ -49,6 +50,8 @@ protected:
     {
         UnhookWindowsHookEx(m_hook);
         DestroyWindow(m_dialog);
+        DestroyIcon(m_icon);
+        DeleteObject(m_bitmap);
     }
 
     // Where the control is, against where the template's dialog units put it.
@@ -94,7 +97,8 @@ bool IconAlive(HICON icon)
 }
 
 // A record without a control in the middle: all others move, after every refresh, in one
-// commit; texts, selection and images come from the template, the replaced images are released.
+// commit; texts, selection and images come from the template, and only the images the re-layout
+// loaded itself are released. A frame and a simple label take no image.
 TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTheMissingOne)
 {
     SetDlgItemTextW(m_dialog, IDC_PUSH, L"changed at run time");
@@ -109,19 +113,28 @@ TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTh
     EXPECT_EQ(Pixels(83, 1, 17, 19), Place(IDC_BITMAP_STATIC));
     EXPECT_EQ(Pixels(7, 33, 61, 43), Place(IDC_LIST));
     EXPECT_EQ(Pixels(2, 85, 45, 9), Place(kUnnamed));
+    EXPECT_EQ(Pixels(101, 31, 21, 21), Place(IDC_BLACK_FRAME));
     EXPECT_EQ((std::vector<UINT>{WM_SETTEXT, WM_SETTEXT, WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGED,
-                                 WM_WINDOWPOSCHANGED}),
+                                 WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGED}),
               g_seen);
 
     EXPECT_EQ(5, SendDlgItemMessageW(m_dialog, IDC_LIST, LB_GETCURSEL, 0, 0));
     wchar_t text[32] = {};
     GetDlgItemTextW(m_dialog, IDC_PUSH, text, 32);
     EXPECT_STREQ(L"Push", text);
-    EXPECT_EQ(LoadIconW(m_module, MAKEINTRESOURCEW(IDI_PICTURE)),
-              Image(IDC_ICON_STATIC, IMAGE_ICON));
-    EXPECT_FALSE(IconAlive(m_icon));
-    EXPECT_NE(m_bitmap, Image(IDC_BITMAP_STATIC, IMAGE_BITMAP));
-    EXPECT_EQ(0u, GetObjectType(m_bitmap)) << "the replaced bitmap is deleted";
+    const HICON shared = LoadIconW(m_module, MAKEINTRESOURCEW(IDI_PICTURE));
+    EXPECT_EQ(shared, Image(IDC_ICON_STATIC, IMAGE_ICON));
+    EXPECT_TRUE(IconAlive(m_icon)) << "an icon the re-layout did not load is not destroyed";
+    const HANDLE loaded = Image(IDC_BITMAP_STATIC, IMAGE_BITMAP);
+    EXPECT_NE(m_bitmap, loaded);
+    EXPECT_EQ(DWORD(OBJ_BITMAP), GetObjectType(m_bitmap)) << "not loaded by the re-layout";
+
+    // Again: the shared icon stays, the bitmap the re-layout loaded is replaced and deleted.
+    EXPECT_FALSE(ApplyTemplateLayout(m_module, m_dialog, IDD_MISSING_IN_MIDDLE));
+    EXPECT_EQ(shared, Image(IDC_ICON_STATIC, IMAGE_ICON));
+    EXPECT_TRUE(IconAlive(shared));
+    EXPECT_NE(loaded, Image(IDC_BITMAP_STATIC, IMAGE_BITMAP));
+    EXPECT_EQ(0u, GetObjectType(loaded)) << "the re-layout's own bitmap is deleted";
 }
 
 TEST_F(TemplateLayoutTest, KeepsImagesThatCannotBeLoadedAndFailsOnlyForItsOwnReasons)

@@ -15,4 +15,6 @@
 #define IDC_ICON_STATIC 11
 #define IDC_BITMAP_STATIC 12
 #define IDC_LIST 13
+#define IDC_BLACK_FRAME 14  // a frame and a simple label with image ordinals: no images
+#define IDC_SIMPLE 15
 #define IDC_NOWHERE 99
