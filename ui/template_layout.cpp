@@ -2,8 +2,6 @@
 #include "ui/template_layout.h"
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -77,9 +75,10 @@ std::wstring FieldText(const TemplateField& field)
     return text;
 }
 
-// The bitmaps the re-layout loaded and a control took, by control: the re-layout deletes one
-// when it replaces it. Whatever else a control held belongs to whoever put it there.
-std::vector<std::pair<HWND, HANDLE>> g_loadedBitmaps;
+// Marks on a control the bitmap the re-layout loaded and the control took: the re-layout deletes
+// it when it replaces it. Whatever else a control held belongs to whoever put it there. The mark
+// goes with the control's window.
+const wchar_t kLoadedBitmapProp[] = L"Ostrel.LoadedBitmap";
 
 // Hands the control the template's icon or bitmap. An image that cannot be loaded leaves the
 // control as it was. Icons come shared from LoadIconW and are never destroyed; a loaded bitmap
@@ -103,15 +102,9 @@ void ReplaceImage(HMODULE module, HWND dialog, int id, UINT imageType, std::uint
         DeleteObject(fresh);
         return;
     }
-    for (auto loaded = g_loadedBitmaps.begin(); loaded != g_loadedBitmaps.end(); ++loaded) {
-        if (loaded->first == control) {
-            if (loaded->second == old)
-                DeleteObject(old);
-            g_loadedBitmaps.erase(loaded);
-            break;
-        }
-    }
-    g_loadedBitmaps.emplace_back(control, fresh);
+    if (old && GetPropW(control, kLoadedBitmapProp) == old)
+        DeleteObject(old);
+    SetPropW(control, kLoadedBitmapProp, fresh);
 }
 
 // Selects the selected entry again, when there is one.
