@@ -437,6 +437,14 @@ protected:
         EXPECT_EQ(0u, exitCode);
     }
 
+    // 1024 characters, with the NUL 2050 bytes: more than a read takes.
+    static void StoreValueOverTheReadCapacity()
+    {
+        const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
+                        static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
+    }
+
     size_t Logged(const char* operation) const
     {
         return LogEntries(ReadTelephonyLog(m_telephonyLog), operation).size();
@@ -535,13 +543,10 @@ TEST_F(FaultTest, TelephonyFailuresAreSilentAndScreeningGoesOnWhereItCan)
 // list (so modes still work), and the stored value is left exactly as it was.
 TEST_F(FaultTest, AListThatCannotBeLoadedIsNeitherShownNorTouched)
 {
-    // 1024 characters, with the NUL 2050 bytes: more than a read takes.
-    const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
     for (const bool locked : {true, false}) {
         SCOPED_TRACE(locked ? "the key cannot be opened" : "the value cannot be queried");
         if (!locked) {
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
-                            static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
+            StoreValueOverTheReadCapacity();
         }
         const std::vector<BYTE> before = StoredBytes();
         ASSERT_FALSE(before.empty());
@@ -577,12 +582,10 @@ TEST_F(FaultTest, AListThatCannotBeLoadedIsNeitherShownNorTouched)
 // A value no read could load (over the read capacity) screened nothing and is replaced.
 TEST_F(FaultTest, ASaveNeverReplacesNumbersTheUserWasNotShown)
 {
-    const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
     for (const bool locked : {true, false}) {
         SCOPED_TRACE(locked ? "the key cannot be opened" : "the value is over the read capacity");
         if (!locked) {
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
-                            static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
+            StoreValueOverTheReadCapacity();
         }
         std::unique_ptr<LockedSettingsKey> lock(locked ? new LockedSettingsKey : nullptr);
         ASSERT_TRUE(!lock || lock->IsLocked());

@@ -35,7 +35,8 @@ void CCallSetting::DoDataExchange(CDataExchange* pDX)
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_NUMBER_EDIT, m_editNumber);
     DDX_Control(pDX, IDC_NUMBER_LIST, m_listNumbers);
-    AddEntries(*m_pNumberList);
+    const CString strNumberList = *m_pNumberList;  // cut a copy, never the shared list itself
+    AddEntries(strNumberList);
 }
 
 void CCallSetting::AddEntries(const CString& strNumberList)
