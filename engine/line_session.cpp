@@ -52,36 +52,32 @@ void CLineSession::InitLineSession()
                           &dwNumDevs, &dwApiVersion, &params) < 0)
         return;
 
-    m_hLineApp = hLineApp;
-    m_bInitialized = true;
+    m_lineApp = UniqueLineApp(hLineApp);
     // The device count comes from the service; a count that cannot be held opens no line.
-    m_phLines.reset(new (std::nothrow) HLINE[dwNumDevs]());
-    m_dwNumDevs = m_phLines ? dwNumDevs : 0;
+    m_lines.reset(new (std::nothrow) UniqueLine[dwNumDevs]);
+    m_dwNumDevs = m_lines ? dwNumDevs : 0;
 
     for (DWORD dwDevice = 0; dwDevice < m_dwNumDevs; ++dwDevice) {
         DWORD dwAgreedVersion = 0;
         LINEEXTENSIONID extensionId = {};
-        if (lineNegotiateAPIVersion(m_hLineApp, dwDevice, kLowestApiVersion, kApiVersion,
+        if (lineNegotiateAPIVersion(m_lineApp.Get(), dwDevice, kLowestApiVersion, kApiVersion,
                                     &dwAgreedVersion, &extensionId) != 0)
             continue;
         // A failed open leaves the slot empty and the device unscreened.
-        lineOpenW(m_hLineApp, dwDevice, &m_phLines[dwDevice], dwAgreedVersion, 0, 0, kPrivileges,
+        HLINE hLine = 0;
+        lineOpenW(m_lineApp.Get(), dwDevice, &hLine, dwAgreedVersion, 0, 0, kPrivileges,
                   LINEMEDIAMODE_INTERACTIVEVOICE, nullptr);
+        m_lines[dwDevice] = UniqueLine(hLine);
     }
 }
 
 void CLineSession::CloseLineSession()
 {
-    for (DWORD dwDevice = 0; dwDevice < m_dwNumDevs; ++dwDevice) {
-        if (m_phLines[dwDevice] != 0)
-            lineClose(m_phLines[dwDevice]);
-    }
-    m_phLines.reset();
+    for (DWORD dwDevice = 0; dwDevice < m_dwNumDevs; ++dwDevice)
+        m_lines[dwDevice].Reset();  // in device order
+    m_lines.reset();
     m_dwNumDevs = 0;
-    if (m_bInitialized)
-        lineShutdown(m_hLineApp);
-    m_bInitialized = false;
-    m_hLineApp = 0;
+    m_lineApp.Reset();
 }
 
 void CALLBACK LineCallback(DWORD hDevice, DWORD dwMsg, DWORD_PTR /*dwCallbackInstance*/,

@@ -6,6 +6,24 @@
 
 #include <memory>
 
+#include "unique_handle.h"
+
+// The telephony application, from lineInitializeEx to lineShutdown.
+struct LineAppTraits {
+    static HLINEAPP Null() { return 0; }
+    static bool IsValid(HLINEAPP hLineApp) { return hLineApp != 0; }
+    static void Close(HLINEAPP hLineApp) { lineShutdown(hLineApp); }
+};
+using UniqueLineApp = UniqueHandle<HLINEAPP, LineAppTraits>;
+
+// One opened line device, from lineOpen to lineClose.
+struct LineTraits {
+    static HLINE Null() { return 0; }
+    static bool IsValid(HLINE hLine) { return hLine != 0; }
+    static void Close(HLINE hLine) { lineClose(hLine); }
+};
+using UniqueLine = UniqueHandle<HLINE, LineTraits>;
+
 // The session's state; the main dialog owns one. Screening runs from InitLineSession to
 // CloseLineSession, all on the thread that opened it.
 class CLineSession {
@@ -24,10 +42,10 @@ public:
     void CloseLineSession();
 
 private:
-    HLINEAPP m_hLineApp = 0;
-    bool m_bInitialized = false;
+    // Declared before the lines, so that it is shut down after them.
+    UniqueLineApp m_lineApp;
     DWORD m_dwNumDevs = 0;
-    std::unique_ptr<HLINE[]> m_phLines;  // one slot per device; 0 where no line was opened
+    std::unique_ptr<UniqueLine[]> m_lines;  // one slot per device; empty where none was opened
 };
 
 // The notification callback handed to lineInitializeEx: screens each newly known caller number.

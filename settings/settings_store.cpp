@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "settings/registry_text.h"
+#include "unique_handle.h"
 
 CString g_strNumberList;
 
@@ -17,30 +18,17 @@ const wchar_t kValueName[] = L"Blacklist";
 // The device ignores the access mask (it is passed as 0 there); desktop Windows honours it.
 const REGSAM kKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
 
-// The settings key, opened (and created when absent) for one store operation.
-class CSettingsKey {
-public:
-    CSettingsKey()
-    {
-        DWORD dwDisposition = 0;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, kKeyAccess, nullptr,
-                            &m_hKey, &dwDisposition) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CSettingsKey()
-    {
-        if (m_hKey)
-            RegCloseKey(m_hKey);
-    }
-    CSettingsKey(const CSettingsKey&) = delete;
-    CSettingsKey& operator=(const CSettingsKey&) = delete;
-
-    bool IsOpen() const { return m_hKey != nullptr; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
+// The settings key, opened (and created when absent) for one store operation; invalid when
+// it cannot be opened.
+UniqueRegistryKey OpenSettingsKey()
+{
+    HKEY hKey = nullptr;
+    DWORD dwDisposition = 0;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, kKeyAccess, nullptr, &hKey,
+                        &dwDisposition) != ERROR_SUCCESS)
+        return UniqueRegistryKey();
+    return UniqueRegistryKey(hKey);
+}
 
 }  // namespace
 
@@ -51,8 +39,8 @@ BOOL ReadNumberList(CString& strNumberList)
 
 NumberListRead ReadStoredNumberList(CString& strNumberList)
 {
-    CSettingsKey key;
-    if (!key.IsOpen())
+    const UniqueRegistryKey key = OpenSettingsKey();
+    if (!key.IsValid())
         return LIST_UNAVAILABLE;
 
     BYTE data[kNumberListReadCapacityBytes];
@@ -80,8 +68,8 @@ int WriteNumberList(CString strNumberList)  // NOLINT(performance-unnecessary-va
     if (nLength > kNumberListMaxChars)
         return 0;
 
-    CSettingsKey key;
-    if (!key.IsOpen())
+    const UniqueRegistryKey key = OpenSettingsKey();
+    if (!key.IsValid())
         return 0;
 
     const LPCWSTR pszText = strNumberList;

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "unique_handle.h"
+
 namespace {
 
 const int kSideMarginAt96Dpi = 7;
@@ -10,12 +12,10 @@ const int kSideMarginAt96Dpi = 7;
 // The screen's horizontal pixels per logical inch, or -1 when it has no device context.
 int QueryLogPixelsX()
 {
-    HDC hdcScreen = ::GetDC(NULL);
-    if (!hdcScreen)
+    const UniqueScreenDc screen(::GetDC(NULL));
+    if (!screen.IsValid())
         return -1;
-    const int nLogPixelsX = ::GetDeviceCaps(hdcScreen, LOGPIXELSX);
-    ::ReleaseDC(NULL, hdcScreen);
-    return nLogPixelsX;
+    return ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
 }
 
 // The control's rectangle in the dialog's client coordinates; false when there is no such control.

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "unique_handle.h"
+
 namespace {
 
 // The id the platform gives static labels that need none; a lookup finds at most one of them.
@@ -92,19 +94,20 @@ void ReplaceImage(HMODULE module, HWND dialog, int id, UINT imageType, std::uint
                                 reinterpret_cast<LPARAM>(icon));
         return;
     }
-    HANDLE fresh = LoadBitmapW(module, MAKEINTRESOURCEW(ordinal));
-    if (!fresh)
+    UniqueGdiObject<HBITMAP> fresh(LoadBitmapW(module, MAKEINTRESOURCEW(ordinal)));
+    if (!fresh.IsValid())
         return;
     HWND control = GetDlgItem(dialog, id);
-    HANDLE old = reinterpret_cast<HANDLE>(
-        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fresh)));
-    if (reinterpret_cast<HANDLE>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)) != fresh) {
-        DeleteObject(fresh);
-        return;
-    }
-    if (old && GetPropW(control, kLoadedBitmapProp) == old)
-        DeleteObject(old);
-    SetPropW(control, kLoadedBitmapProp, fresh);
+    const HANDLE old = reinterpret_cast<HANDLE>(
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fresh.Get())));
+    if (reinterpret_cast<HANDLE>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)) !=
+        fresh.Get())
+        return;  // not taken: deleted with `fresh`
+    // What the control gave back is ours only when an earlier re-layout loaded it.
+    const UniqueGdiObject<HBITMAP> replaced(
+        old && GetPropW(control, kLoadedBitmapProp) == old ? static_cast<HBITMAP>(old) : nullptr);
+    // The control holds the fresh bitmap now; the mark says whose it is.
+    SetPropW(control, kLoadedBitmapProp, fresh.Release());
 }
 
 // Selects the selected entry again, when there is one.

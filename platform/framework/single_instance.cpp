@@ -2,37 +2,20 @@
 // brings the first copy's window forward and ends.
 #include "afximpl.h"
 
+#include "unique_handle.h"
+
 namespace {
 
 const int kLooks = 40;
 const DWORD kPauseBetweenLooksMs = 250;
 
-// Closes a kernel handle at the end of its scope.
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE h)
-        : m_h(h)
-    {
-    }
-    ~ScopedHandle()
-    {
-        if (m_h)
-            CloseHandle(m_h);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
-
 // The full path of the executable that process nProcessId runs; empty when unknown.
 CString ProcessImagePath(DWORD nProcessId)
 {
-    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, nProcessId));
+    const UniqueKernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, nProcessId));
     CString strPath;
-    if (!process.Get())
+    if (!process.IsValid())
         return strPath;
     DWORD nSize = 32768;
     LPWSTR pBuffer = strPath.GetBuffer(static_cast<int>(nSize));
@@ -64,7 +47,7 @@ BOOL CALLBACK ConsiderWindow(HWND hWnd, LPARAM lParam)
 }
 
 // The named mutex, held for the life of the process so that later starts see this one.
-HANDLE g_hInstanceMutex = NULL;
+UniqueKernelHandle g_instanceMutex;
 
 }  // namespace
 
@@ -76,8 +59,8 @@ BOOL AfxActivateRunningCopy()
     for (LPCWSTR p = strPath; *p; ++p)
         strMutexName += *p == L'\\' ? L'/' : *p;
 
-    g_hInstanceMutex = CreateMutexW(NULL, FALSE, strMutexName);
-    if (!g_hInstanceMutex || GetLastError() != ERROR_ALREADY_EXISTS)
+    g_instanceMutex = UniqueKernelHandle(CreateMutexW(NULL, FALSE, strMutexName));
+    if (!g_instanceMutex.IsValid() || GetLastError() != ERROR_ALREADY_EXISTS)
         return FALSE;
 
     // The first copy may still be on its way to showing its window.

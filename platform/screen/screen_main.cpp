@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "unique_handle.h"
+
 namespace {
 
 // The sides at 96 dots per inch; a high-resolution device has more pixels on the same glass.
@@ -17,10 +19,8 @@ const int kLongSide = 320;
 
 int ScreenDpi()
 {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const UniqueScreenDc screen(GetDC(nullptr));
+    const int dpi = screen.IsValid() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
     return dpi > 0 ? dpi : 96;
 }
 

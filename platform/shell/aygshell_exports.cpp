@@ -6,6 +6,9 @@
 #include "shell_module.h"
 #include "shell_frame.h"
 #include "title_strip.h"
+#include "unique_handle.h"
+
+#include <utility>
 
 // Marked for export: the DLL then exports these four and nothing of its insides.
 #define SHELL_EXPORT __declspec(dllexport)
@@ -37,12 +40,12 @@ SHELL_EXPORT BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi)
         SetLastError(ERROR_GEN_FAILURE);
         return FALSE;
     }
-    HMENU menu = nullptr;
+    UniqueMenu menu;
     if (pmbi->dwFlags & SHCMBF_EMPTYBAR) {
         // a bar without buttons
     } else if (pmbi->dwFlags & SHCMBF_HMENU) {
-        menu = LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(pmbi->nToolBarId));
-        if (!menu)
+        menu = UniqueMenu(LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(pmbi->nToolBarId)));
+        if (!menu.IsValid())
             return FALSE;
     } else {
         SetLastError(
@@ -50,7 +53,8 @@ SHELL_EXPORT BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi)
         return FALSE;
     }
     // The bar belongs to the top-level window; commands go to the window asked for.
-    HWND bar = ReplaceMenuBar(GetAncestor(pmbi->hwndParent, GA_ROOT), pmbi->hwndParent, menu);
+    HWND bar =
+        ReplaceMenuBar(GetAncestor(pmbi->hwndParent, GA_ROOT), pmbi->hwndParent, std::move(menu));
     if (!bar)
         return FALSE;
     pmbi->hwndMB = bar;

@@ -7,8 +7,10 @@
 #include "aygshell_standin.h"
 #include "shell_module.h"
 #include "tap_button.h"
+#include "unique_handle.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -18,13 +20,7 @@ const int kButtonMinWidth = 40;
 
 // What one bar owns: the menu it was built from, and where its commands go.
 struct BarState {
-    HMENU menu;
-    HWND commandTarget;
-};
-
-// Handed through CreateWindowExW; the bar takes the menu at WM_NCCREATE.
-struct BarParams {
-    HMENU menu;
+    UniqueMenu menu;
     HWND commandTarget;
 };
 
@@ -34,14 +30,15 @@ BarState* StateOf(HWND hwnd)
 }
 
 // The width a button needs for its text in the bar's font.
-int ButtonWidth(HWND hwnd, const wchar_t* text)
+int ButtonWidth(const wchar_t* text)
 {
     SIZE extent = {};
-    if (HDC dc = GetDC(hwnd)) {
-        HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
-        SelectObject(dc, previousFont);
-        ReleaseDC(hwnd, dc);
+    // The bar's window draws on the screen: the screen's context measures the same.
+    const UniqueScreenDc dc(GetDC(nullptr));
+    if (dc.IsValid()) {
+        HGDIOBJ previousFont = SelectObject(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(dc.Get(), text, lstrlenW(text), &extent);
+        SelectObject(dc.Get(), previousFont);
     }
     return std::max<int>(kButtonMinWidth, extent.cx + 2 * kButtonPadding);
 }
@@ -50,9 +47,10 @@ int ButtonWidth(HWND hwnd, const wchar_t* text)
 LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create)
 {
     BarState* state = StateOf(hwnd);
-    if (!state || !state->menu)
+    if (!state || !state->menu.IsValid())
         return 0;
-    const int count = GetMenuItemCount(state->menu);
+    HMENU menu = state->menu.Get();
+    const int count = GetMenuItemCount(menu);
     int left = kButtonGap;
     for (int position = 0; position < count; ++position) {
         wchar_t text[64] = L"";
@@ -61,10 +59,10 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create)
         item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
         item.dwTypeData = text;
         item.cch = 64;
-        if (!GetMenuItemInfoW(state->menu, position, TRUE, &item) ||
+        if (!GetMenuItemInfoW(menu, position, TRUE, &item) ||
             (item.fType & (MFT_SEPARATOR | MFT_BITMAP)))
             continue;
-        const int width = ButtonWidth(hwnd, text);
+        const int width = ButtonWidth(text);
         RECT rect = {left, kButtonGap, left + width, create->cy - kButtonGap};
         const DWORD disabled = (item.fState & MFS_DISABLED) ? WS_DISABLED : 0;
         if (!CreateTapButton(hwnd, position + 1, text, disabled, rect))
@@ -90,13 +88,14 @@ void OnButtonTapped(HWND hwnd, int buttonId, HWND button)
 {
     BarState* state = StateOf(hwnd);
     HWND owner = GetWindow(hwnd, GW_OWNER);
-    if (!state || !state->menu || !owner || !IsWindowEnabled(owner) ||
+    if (!state || !state->menu.IsValid() || !owner || !IsWindowEnabled(owner) ||
         !IsWindow(state->commandTarget))
         return;
     MENUITEMINFOW item = {};
     item.cbSize = sizeof(item);
     item.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
-    if (!GetMenuItemInfoW(state->menu, buttonId - 1, TRUE, &item) || (item.fState & MFS_DISABLED))
+    if (!GetMenuItemInfoW(state->menu.Get(), buttonId - 1, TRUE, &item) ||
+        (item.fState & MFS_DISABLED))
         return;
     if (item.hSubMenu)
         OpenPopup(button, item.hSubMenu, state->commandTarget);
@@ -120,12 +119,11 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 {
     switch (message) {
     case WM_NCCREATE: {
-        auto* params =
-            static_cast<BarParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(
-            hwnd, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(new BarState{params->menu, params->commandTarget}));
-        params->menu = nullptr;  // the bar owns it now
+        // The state comes whole through the creation parameters; the window owns it from here.
+        auto* state =
+            static_cast<BarState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(new BarState{std::move(*state)}));
         break;
     }
     case WM_CREATE:
@@ -138,13 +136,11 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             OnButtonTapped(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case SHCMBM_GETMENU:
-        return StateOf(hwnd) ? reinterpret_cast<LRESULT>(StateOf(hwnd)->menu) : 0;
+        return StateOf(hwnd) ? reinterpret_cast<LRESULT>(StateOf(hwnd)->menu.Get()) : 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;  // the dialog stays the active window
     case WM_NCDESTROY:
         if (BarState* state = StateOf(hwnd)) {
-            if (state->menu)
-                DestroyMenu(state->menu);
             delete state;
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         }
@@ -155,20 +151,16 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-HWND CreateMenuBar(HWND owner, HWND commandTarget, HMENU menu)
+HWND CreateMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu)
 {
-    BarParams params{menu, commandTarget};
+    // A window that never takes it leaves the menu here, destroyed on return.
+    BarState params{std::move(menu), commandTarget};
     HWND bar = nullptr;
     if (RegisterShellClass(AYGSHELL_STANDIN_MENUBAR_CLASS, MenuBarProc, COLOR_BTNFACE)) {
         bar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, AYGSHELL_STANDIN_MENUBAR_CLASS,
                               L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                               AYGSHELL_STANDIN_MENUBAR_HEIGHT, owner, nullptr, ShellModule(),
                               &params);
-    }
-    if (params.menu) {  // the window never took it
-        DWORD error = GetLastError();
-        DestroyMenu(params.menu);
-        SetLastError(error);
     }
     return bar;
 }

@@ -7,6 +7,8 @@
 #include "menu_bar.h"
 #include "title_strip.h"
 
+#include <utility>
+
 namespace {
 
 const wchar_t kFrameProperty[] = L"OstrelShellFrame";
@@ -149,7 +151,7 @@ bool DressDialog(HWND dialog, DWORD flags)
         return false;
     ShowDoneButton(strip, (flags & SHIDIF_DONEBUTTON) != 0);
     if ((flags & SHIDIF_EMPTYMENU) && !FindMenuBar(dialog) &&
-        !CreateMenuBar(dialog, dialog, nullptr))
+        !CreateMenuBar(dialog, dialog, UniqueMenu()))
         return false;
     state->fullScreen =
         (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) != 0;
@@ -161,15 +163,13 @@ bool DressDialog(HWND dialog, DWORD flags)
     return true;
 }
 
-HWND ReplaceMenuBar(HWND owner, HWND commandTarget, HMENU menu)
+HWND ReplaceMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu)
 {
     FrameState* state = Attach(owner);
-    if (!state) {
-        DestroyMenu(menu);
+    if (!state)
         return nullptr;
-    }
     HWND earlier = FindMenuBar(owner);
-    HWND bar = CreateMenuBar(owner, commandTarget, menu);
+    HWND bar = CreateMenuBar(owner, commandTarget, std::move(menu));
     if (!bar)
         return nullptr;
     if (earlier)

@@ -5,10 +5,12 @@
 
 #include <windows.h>
 
+#include "unique_handle.h"
+
 // SHInitDialog's work for flags (SHIDIF_*): the title strip, the "ok" button, the full-screen
 // size without caption or border, an empty menu bar. dialog must belong to the calling thread.
 bool DressDialog(HWND dialog, DWORD flags);
 
-// Replaces owner's menu bar with a new one built from menu (owned from here on, also on failure).
+// Replaces owner's menu bar with a new one built from menu (destroyed when that fails).
 // Commands go to commandTarget. owner must be a top-level window of the calling thread.
-HWND ReplaceMenuBar(HWND owner, HWND commandTarget, HMENU menu);
+HWND ReplaceMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu);

@@ -5,6 +5,7 @@
 #include "aygshell_standin.h"
 #include "shell_module.h"
 #include "tap_button.h"
+#include "unique_handle.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ const int kTextIndent = 6;
 
 // What one strip owns: the bold font of its title.
 struct StripState {
-    HFONT titleFont = nullptr;
+    UniqueGdiObject<HFONT> titleFont;
 };
 
 StripState* StateOf(HWND hwnd)
@@ -37,9 +38,9 @@ RECT OkButtonRect(HWND hwnd)
 LRESULT OnCreate(HWND hwnd)
 {
     auto* state = new StripState;
-    state->titleFont =
+    state->titleFont = UniqueGdiObject<HFONT>(
         CreateFontW(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     HWND ok = CreateTapButton(hwnd, IDOK, L"ok", BS_OWNERDRAW, OkButtonRect(hwnd));
     if (!ok)
@@ -64,8 +65,10 @@ void OnPaint(HWND hwnd)
     text.left += kTextIndent;
     text.right = OkButtonRect(hwnd).left - kOkMargin;
     StripState* state = StateOf(hwnd);
-    HGDIOBJ previousFont = SelectObject(
-        dc, state && state->titleFont ? state->titleFont : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previousFont =
+        SelectObject(dc,
+                     state && state->titleFont.IsValid() ? state->titleFont.Get()
+                                                         : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
     DrawTextW(dc, title, -1, &text,
@@ -81,21 +84,21 @@ void OnDrawOkButton(const DRAWITEMSTRUCT* item)
     RECT frame = item->rcItem;
     SetBkColor(dc, kStripColor);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &frame, nullptr, 0, nullptr);
-    HPEN pen = CreatePen(PS_SOLID, 1, kTextColor);
-    HBRUSH fill = CreateSolidBrush((item->itemState & ODS_SELECTED) ? kPushedColor : kStripColor);
-    HGDIOBJ previousPen = SelectObject(dc, pen ? pen : GetStockObject(WHITE_PEN));
-    HGDIOBJ previousBrush = SelectObject(dc, fill ? fill : GetStockObject(NULL_BRUSH));
+    const UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, kTextColor));
+    const UniqueGdiObject<HBRUSH> fill(
+        CreateSolidBrush((item->itemState & ODS_SELECTED) ? kPushedColor : kStripColor));
+    HGDIOBJ previousPen = SelectObject(dc, pen.IsValid() ? pen.Get() : GetStockObject(WHITE_PEN));
+    HGDIOBJ previousBrush =
+        SelectObject(dc, fill.IsValid() ? fill.Get() : GetStockObject(NULL_BRUSH));
     RoundRect(dc, frame.left, frame.top, frame.right, frame.bottom, 8, 8);
     SelectObject(dc, previousBrush);
     SelectObject(dc, previousPen);
-    if (fill)
-        DeleteObject(fill);
-    if (pen)
-        DeleteObject(pen);
 
     StripState* state = StateOf(GetParent(item->hwndItem));
-    HGDIOBJ previousFont = SelectObject(
-        dc, state && state->titleFont ? state->titleFont : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previousFont =
+        SelectObject(dc,
+                     state && state->titleFont.IsValid() ? state->titleFont.Get()
+                                                         : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
     DrawTextW(dc, L"ok", -1, &frame, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -138,8 +141,6 @@ LRESULT CALLBACK TitleStripProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return MA_NOACTIVATE;  // the dialog stays the active window
     case WM_NCDESTROY:
         if (StripState* state = StateOf(hwnd)) {
-            if (state->titleFont)
-                DeleteObject(state->titleFont);
             delete state;
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         }

@@ -64,46 +64,20 @@ bool RegisterWindowClass()
 
 }  // namespace
 
-HiddenWindow::~HiddenWindow()
+HiddenWindow CreateHiddenWindow(const wchar_t* title)
 {
-    Destroy();
-}
-
-HiddenWindow::HiddenWindow(HiddenWindow&& other) noexcept
-    : m_hwnd(other.m_hwnd)
-{
-    other.m_hwnd = nullptr;
-}
-
-HiddenWindow& HiddenWindow::operator=(HiddenWindow&& other) noexcept
-{
-    if (this != &other) {
-        Destroy();
-        m_hwnd = other.m_hwnd;
-        other.m_hwnd = nullptr;
-    }
-    return *this;
-}
-
-bool HiddenWindow::Create(const wchar_t* title)
-{
-    Destroy();
     if (!RegisterWindowClass())
-        return false;
+        return HiddenWindow();
     // Top-level (not message-only) so that FindWindowW in another process finds it.
-    m_hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kStandInWindowClass, title ? title : L"", WS_POPUP,
-                             0, 0, 0, 0, nullptr, nullptr, ThisModule(), nullptr);
-    return m_hwnd != nullptr;
+    return HiddenWindow(CreateWindowExW(WS_EX_TOOLWINDOW, kStandInWindowClass, title ? title : L"",
+                                        WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ThisModule(),
+                                        nullptr));
 }
 
-void HiddenWindow::Destroy()
+void HiddenWindowTraits::Close(HWND hwnd)
 {
-    if (!m_hwnd)
-        return;
-    // Only the owning thread may destroy a window; from elsewhere ask that thread to do it.
-    if (GetWindowThreadProcessId(m_hwnd, nullptr) == GetCurrentThreadId())
-        DestroyWindow(m_hwnd);
+    if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId())
+        DestroyWindow(hwnd);
     else
-        PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
-    m_hwnd = nullptr;
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }

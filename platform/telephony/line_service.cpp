@@ -56,8 +56,8 @@ LONG LineService::Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t
     else if (!ReadStandInConfig(config, configError) || config.failInit)
         result = LINEERR_OPERATIONFAILED;
 
-    HiddenWindow window;
-    if (result == 0 && !window.Create(name))
+    HiddenWindow window = result == 0 ? CreateHiddenWindow(name) : HiddenWindow();
+    if (result == 0 && !window.IsValid())
         result = LINEERR_OPERATIONFAILED;
 
     HLINEAPP handle = 0;

@@ -3,7 +3,7 @@
 
 #include "platform/telephony/standin_protocol.h"
 
-#include "platform/telephony/unique_handle.h"
+#include "unique_handle.h"
 
 #include <algorithm>
 #include <thread>

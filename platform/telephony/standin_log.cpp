@@ -1,7 +1,7 @@
 // Appends the stand-in service's operation records to the file named by TAPI_STANDIN_LOG.
 #include "platform/telephony/standin_log.h"
 
-#include "platform/telephony/unique_handle.h"
+#include "unique_handle.h"
 
 #include <cstdio>
 #include <mutex>

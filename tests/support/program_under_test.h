@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/telephony/unique_handle.h"
+#include "unique_handle.h"
 
 // Variables laid over the inherited environment: a name replaces any inherited variable of the
 // same name in any case; an empty value removes the variable.

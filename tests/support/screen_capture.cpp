@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "platform/telephony/unique_handle.h"
+#include "unique_handle.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -1,7 +1,7 @@
 // The phone tool run as a child process: what it prints and its exit status.
 #include "platform/telephony/tests/test_line_app.h"
 
-#include "platform/telephony/unique_handle.h"
+#include "unique_handle.h"
 
 #include <gtest/gtest.h>
 
