@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "little_endian.h"
+
 // Byte offsets of the fields we read; every field is a 32-bit little-endian value.
 // The Windows side checks them against offsetof(LINECALLINFO, ...).
 constexpr std::size_t kCallInfoTotalSizeOffset = 0;
@@ -47,5 +49,5 @@ template <class CharT>
 void CopyCallerId(const CallerIdText& text, CharT* out)
 {
     for (std::size_t i = 0; i < text.length; ++i)
-        out[i] = static_cast<CharT>(text.units[2 * i] | (text.units[2 * i + 1] << 8));
+        out[i] = static_cast<CharT>(ReadUtf16Unit(text.units, i));
 }

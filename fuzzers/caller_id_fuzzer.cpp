@@ -8,6 +8,7 @@
 #include "engine/call_info_fetch.h"
 #include "engine/caller_id_record.h"
 #include "fuzzers/fuzz_check.h"
+#include "little_endian.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,12 +27,16 @@ public:
     }
     bool Empty() const { return m_pos >= m_size; }
     std::uint8_t Byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    // Past the end of the script the missing bytes read as 0.
+    std::uint16_t Word()
+    {
+        const std::uint8_t bytes[2] = {Byte(), Byte()};
+        return ReadLittleEndian16(bytes);
+    }
     std::uint32_t Dword()
     {
-        std::uint32_t value = 0;
-        for (int shift = 0; shift < 32; shift += 8)
-            value |= std::uint32_t(Byte()) << shift;
-        return value;
+        const std::uint8_t bytes[4] = {Byte(), Byte(), Byte(), Byte()};
+        return ReadLittleEndian32(bytes);
     }
     // Up to `count` bytes; fewer at the end of the script.
     const std::uint8_t* Bytes(std::size_t& count)
@@ -67,7 +72,7 @@ void CheckCallerId(const std::uint8_t* record, std::size_t size)
     std::vector<char16_t> copy(found.length);
     CopyCallerId(found, copy.data());
     for (std::size_t i = 0; i < found.length; ++i)
-        FUZZ_CHECK(copy[i] != 0 && copy[i] == (found.units[2 * i] | (found.units[2 * i + 1] << 8)));
+        FUZZ_CHECK(copy[i] != 0 && copy[i] == ReadUtf16Unit(found.units, i));
     // It ends at a 0 unit or where no whole unit is left, never earlier.
     const std::uint64_t end = 2 * std::uint64_t(found.length);
     FUZZ_CHECK(end + 2 > limit || (found.units[end] == 0 && found.units[end + 1] == 0));
@@ -109,8 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WriteCallInfoField(buffer, bytes, kCallerIdSizeOffset, script.Dword());
         const std::uint32_t offset = script.Dword();
         WriteCallInfoField(buffer, bytes, kCallerIdOffsetOffset, offset);
-        std::size_t count = script.Byte();
-        count |= std::size_t(script.Byte()) << 8;
+        std::size_t count = script.Word();
         const std::uint8_t* text = script.Bytes(count);
         if (offset < bytes)
             std::memcpy(buffer + offset, text, std::min<std::size_t>(count, bytes - offset));

@@ -3,6 +3,7 @@
 // Neither text can hold a 0 unit in the program: both come from 0-terminated strings.
 #include "engine/screening_rules.h"
 #include "fuzzers/fuzz_check.h"
+#include "little_endian.h"
 #include "settings/number_list.h"
 
 #include <algorithm>
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Text caller, list;
     Text* into = &caller;
     for (std::size_t i = 1; i + 1 < size; i += 2) {
-        const char16_t unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        const char16_t unit = static_cast<char16_t>(ReadLittleEndian16(data + i));
         if (unit == 0 && into == &caller)
             into = &list;
         else

@@ -1,6 +1,7 @@
 // Fuzzes turning the stored value's bytes into the list text. Input: the bytes the registry
 // returned, of any type, cut at the read capacity as the store cuts them.
 #include "fuzzers/fuzz_check.h"
+#include "little_endian.h"
 #include "settings/registry_text.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The text is the units before the first 0 unit, or every whole unit when there is none.
     FUZZ_CHECK(length <= room && length == RegistryTextLength(bytes.get(), count));
     for (std::size_t i = 0; i < length; ++i)
-        FUZZ_CHECK(text[i] != 0 && text[i] == (bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+        FUZZ_CHECK(text[i] != 0 && text[i] == ReadUtf16Unit(bytes.get(), i));
     FUZZ_CHECK(length == room || (bytes[2 * length] == 0 && bytes[2 * length + 1] == 0));
 
     // Only a full buffer without a 0 unit holds a text longer than any that may be saved: it

@@ -2,6 +2,7 @@
 // at the first one outside the bytes. Input: the template's bytes. The visitor refuses a
 // header whose style has its lowest bit set, to exercise the refusal too.
 #include "fuzzers/fuzz_check.h"
+#include "little_endian.h"
 #include "ui/dialog_template_walk.h"
 
 #include <cstdint>
@@ -55,15 +56,15 @@ public:
     }
     std::uint16_t Word()
     {
-        const std::uint16_t w =
-            static_cast<std::uint16_t>(m_bytes.at(m_pos) | (m_bytes.at(m_pos + 1) << 8));
-        m_pos += 2;
-        return w;
+        const std::size_t at = m_pos;
+        Skip(2);
+        return ReadLittleEndian16(m_bytes.data() + at);
     }
     std::uint32_t Dword()
     {
-        const std::uint32_t low = Word();
-        return low | (std::uint32_t(Word()) << 16);
+        const std::size_t at = m_pos;
+        Skip(4);
+        return ReadLittleEndian32(m_bytes.data() + at);
     }
     Field ReadField()
     {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "little_endian.h"
+
 // The list is read into a buffer of this many bytes, its NUL included.
 constexpr std::size_t kNumberListReadCapacityBytes = 2048;
 // The longest list text that can be read back, so the longest one that may be saved.
@@ -13,12 +15,6 @@ constexpr std::size_t kNumberListMaxChars = kNumberListReadCapacityBytes / 2 - 1
 // else every whole unit (an odd last byte is not part of the text).
 std::size_t RegistryTextLength(const std::uint8_t* bytes, std::size_t byteCount);
 
-// The unit at bytes[2 * index], little-endian whatever the machine.
-inline char16_t ReadRegistryUnit(const std::uint8_t* bytes, std::size_t index)
-{
-    return static_cast<char16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8));
-}
-
 // Decodes the text held in bytes[0, byteCount) into out, which has room for byteCount / 2
 // units, and returns its length in units. Writes no terminator and reads nothing past byteCount.
 template <class CharT>
@@ -26,6 +22,6 @@ std::size_t DecodeRegistryText(const std::uint8_t* bytes, std::size_t byteCount,
 {
     const std::size_t length = RegistryTextLength(bytes, byteCount);
     for (std::size_t i = 0; i < length; ++i)
-        out[i] = static_cast<CharT>(ReadRegistryUnit(bytes, i));
+        out[i] = static_cast<CharT>(ReadUtf16Unit(bytes, i));
     return length;
 }

@@ -16,18 +16,14 @@ public:
     bool Ok() const { return m_ok; }
     std::uint16_t Word()
     {
-        if (!Fits(2))
-            return 0;
-        const std::uint16_t value =
-            static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
-        m_pos += 2;
-        return value;
+        const std::uint8_t* bytes = Skip(2);
+        return bytes ? ReadLittleEndian16(bytes) : 0;
     }
 
     std::uint32_t Dword()
     {
-        const std::uint32_t low = Word();
-        return low | (std::uint32_t(Word()) << 16);
+        const std::uint8_t* bytes = Skip(4);
+        return bytes ? ReadLittleEndian32(bytes) : 0;
     }
 
     TemplateField Field()
@@ -35,7 +31,7 @@ public:
         TemplateField field = {false, 0, nullptr, 0};
         if (!Fits(2))
             return field;
-        if (m_bytes[m_pos] == 0xFF && m_bytes[m_pos + 1] == 0xFF) {
+        if (ReadLittleEndian16(m_bytes + m_pos) == 0xFFFF) {
             Word();
             field.isOrdinal = true;
             field.ordinal = Word();

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "little_endian.h"
+
 // The template's font flag: a point size and a face name follow the title.
 constexpr std::uint32_t kTemplateSetFont = 0x40;  // DS_SETFONT
 
@@ -29,7 +31,7 @@ struct TemplateField {
 // The unit at `index` of a string field.
 inline char16_t TemplateFieldUnit(const TemplateField& field, std::size_t index)
 {
-    return static_cast<char16_t>(field.units[2 * index] | (field.units[2 * index + 1] << 8));
+    return ReadUtf16Unit(field.units, index);
 }
 
 // What the walk needs of the header; the rest of it is stepped over.
