@@ -8,8 +8,10 @@
 #include "shell_module.h"
 #include "tap_button.h"
 #include "unique_handle.h"
+#include "window_state.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -20,14 +22,10 @@ const int kButtonMinWidth = 40;
 
 // What one bar owns: the menu it was built from, and where its commands go.
 struct BarState {
+    static constexpr wchar_t kProperty[] = L"OstrelMenuBar";
     UniqueMenu menu;
     HWND commandTarget;
 };
-
-BarState* StateOf(HWND hwnd)
-{
-    return reinterpret_cast<BarState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
 
 // The width a button needs for its text in the bar's font.
 int ButtonWidth(const wchar_t* text)
@@ -46,7 +44,7 @@ int ButtonWidth(const wchar_t* text)
 // Creation: one button per top-level item with text; separators and pictures get none.
 LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create)
 {
-    BarState* state = StateOf(hwnd);
+    BarState* state = StateOf<BarState>(hwnd);
     if (!state || !state->menu.IsValid())
         return 0;
     HMENU menu = state->menu.Get();
@@ -86,7 +84,7 @@ void OpenPopup(HWND button, HMENU popup, HWND commandTarget)
 // while the owner is disabled: a message box or another modal dialog runs over it.
 void OnButtonTapped(HWND hwnd, int buttonId, HWND button)
 {
-    BarState* state = StateOf(hwnd);
+    BarState* state = StateOf<BarState>(hwnd);
     HWND owner = GetWindow(hwnd, GW_OWNER);
     if (!state || !state->menu.IsValid() || !owner || !IsWindowEnabled(owner) ||
         !IsWindow(state->commandTarget))
@@ -120,10 +118,10 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_NCCREATE: {
         // The state comes whole through the creation parameters; the window owns it from here.
-        auto* state =
+        auto* params =
             static_cast<BarState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(new BarState{std::move(*state)}));
+        if (!AttachState(hwnd, std::make_unique<BarState>(std::move(*params))))
+            return FALSE;
         break;
     }
     case WM_CREATE:
@@ -136,14 +134,13 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             OnButtonTapped(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case SHCMBM_GETMENU:
-        return StateOf(hwnd) ? reinterpret_cast<LRESULT>(StateOf(hwnd)->menu.Get()) : 0;
+        if (BarState* state = StateOf<BarState>(hwnd))
+            return reinterpret_cast<LRESULT>(state->menu.Get());
+        return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;  // the dialog stays the active window
     case WM_NCDESTROY:
-        if (BarState* state = StateOf(hwnd)) {
-            delete state;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        }
+        DestroyState<BarState>(hwnd);
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -6,24 +6,20 @@
 #include "aygshell_standin.h"
 #include "menu_bar.h"
 #include "title_strip.h"
+#include "window_state.h"
 
+#include <memory>
 #include <utility>
 
 namespace {
 
-const wchar_t kFrameProperty[] = L"OstrelShellFrame";
-
 struct FrameState {
+    static constexpr wchar_t kProperty[] = L"OstrelShellFrame";
     WNDPROC previous;
     bool fullScreen = false;     // fills the screen between the strips
     bool reachesBottom = false;  // full screen down to the bottom edge, over any menu bar
     SIZE arrangedFor = {};       // the screen size of the last arrangement of the window itself
 };
-
-FrameState* StateOf(HWND hwnd)
-{
-    return static_cast<FrameState*>(GetPropW(hwnd, kFrameProperty));
-}
 
 SIZE ScreenSize()
 {
@@ -92,12 +88,11 @@ void ShowStripsWithFrame(HWND hwnd, FrameState& state)
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    FrameState* state = StateOf(hwnd);
+    FrameState* state = StateOf<FrameState>(hwnd);
     const WNDPROC previous = state->previous;
     if (message == WM_NCDESTROY) {
         // The strips went already: a window destroys the windows it owns before itself.
-        RemovePropW(hwnd, kFrameProperty);
-        delete state;
+        DestroyState<FrameState>(hwnd);
         return CallWindowProcW(previous, hwnd, message, wParam, lParam);
     }
     const LRESULT result = CallWindowProcW(previous, hwnd, message, wParam, lParam);
@@ -119,15 +114,15 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // The frame state of hwnd, subclassing it on first use; null when that fails.
 FrameState* Attach(HWND hwnd)
 {
-    if (FrameState* state = StateOf(hwnd))
+    if (FrameState* state = StateOf<FrameState>(hwnd))
         return state;
-    auto* state = new FrameState{reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC))};
-    if (!state->previous || !SetPropW(hwnd, kFrameProperty, state)) {
-        delete state;
+    auto state = std::make_unique<FrameState>();
+    state->previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+    FrameState* attached = state.get();
+    if (!state->previous || !AttachState(hwnd, std::move(state)))
         return nullptr;
-    }
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc));
-    return state;
+    return attached;
 }
 
 // A full-screen dialog shows no caption or border of its own: the title strip is its caption.

@@ -3,21 +3,18 @@
 #include "tap_button.h"
 
 #include "shell_module.h"
+#include "window_state.h"
+
+#include <memory>
+#include <utility>
 
 namespace {
 
-const wchar_t kPreviousProcProperty[] = L"OstrelTapButtonProc";
-const wchar_t kPressedProperty[] = L"OstrelTapButtonPressed";
-
-WNDPROC PreviousProc(HWND hwnd)
-{
-    return reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPreviousProcProperty));
-}
-
-bool IsPressed(HWND hwnd)
-{
-    return GetPropW(hwnd, kPressedProperty) != nullptr;
-}
+struct TapState {
+    static constexpr wchar_t kProperty[] = L"OstrelTapButton";
+    WNDPROC previous = nullptr;  // the stock button's procedure
+    bool pressed = false;        // pressed here, the mouse captured, not yet released
+};
 
 bool IsInside(HWND hwnd, LPARAM lParam)
 {
@@ -34,19 +31,19 @@ void NotifyClicked(HWND hwnd)
 }
 
 // Press: capture the mouse and draw pushed, without SetFocus.
-void OnPress(HWND hwnd)
+void OnPress(HWND hwnd, TapState& state)
 {
-    SetPropW(hwnd, kPressedProperty, reinterpret_cast<HANDLE>(1));
+    state.pressed = true;
     SetCapture(hwnd);
     SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
 }
 
 // Release: a click when the pointer is still over the button.
-void OnRelease(HWND hwnd, LPARAM lParam)
+void OnRelease(HWND hwnd, TapState& state, LPARAM lParam)
 {
-    if (!IsPressed(hwnd))
+    if (!state.pressed)
         return;
-    RemovePropW(hwnd, kPressedProperty);
+    state.pressed = false;
     SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
     ReleaseCapture();
     if (IsInside(hwnd, lParam))
@@ -55,22 +52,23 @@ void OnRelease(HWND hwnd, LPARAM lParam)
 
 LRESULT CALLBACK TapButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC previous = PreviousProc(hwnd);
+    TapState& state = *StateOf<TapState>(hwnd);
+    const WNDPROC previous = state.previous;
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        OnPress(hwnd);
+        OnPress(hwnd, state);
         return 0;
     case WM_MOUSEMOVE:
-        if (IsPressed(hwnd))
+        if (state.pressed)
             SendMessageW(hwnd, BM_SETSTATE, IsInside(hwnd, lParam), 0);
         return 0;
     case WM_LBUTTONUP:
-        OnRelease(hwnd, lParam);
+        OnRelease(hwnd, state, lParam);
         return 0;
     case WM_CAPTURECHANGED:
-        if (IsPressed(hwnd)) {
-            RemovePropW(hwnd, kPressedProperty);
+        if (state.pressed) {
+            state.pressed = false;
             SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
         }
         return 0;
@@ -78,8 +76,7 @@ LRESULT CALLBACK TapButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         NotifyClicked(hwnd);
         return 0;
     case WM_NCDESTROY:
-        RemovePropW(hwnd, kPressedProperty);
-        RemovePropW(hwnd, kPreviousProcProperty);
+        DestroyState<TapState>(hwnd);
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         break;
     }
@@ -98,8 +95,9 @@ HWND CreateTapButton(HWND parent, int id, const wchar_t* text, DWORD extraStyle,
         return nullptr;
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
-    LONG_PTR previous = GetWindowLongPtrW(button, GWLP_WNDPROC);
-    if (!SetPropW(button, kPreviousProcProperty, reinterpret_cast<HANDLE>(previous))) {
+    auto state = std::make_unique<TapState>();
+    state->previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC));
+    if (!AttachState(button, std::move(state))) {
         DestroyWindow(button);
         return nullptr;
     }

@@ -6,6 +6,10 @@
 #include "shell_module.h"
 #include "tap_button.h"
 #include "unique_handle.h"
+#include "window_state.h"
+
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -18,13 +22,9 @@ const int kTextIndent = 6;
 
 // What one strip owns: the bold font of its title.
 struct StripState {
+    static constexpr wchar_t kProperty[] = L"OstrelTitleStrip";
     UniqueGdiObject<HFONT> titleFont;
 };
-
-StripState* StateOf(HWND hwnd)
-{
-    return reinterpret_cast<StripState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
 
 RECT OkButtonRect(HWND hwnd)
 {
@@ -37,11 +37,12 @@ RECT OkButtonRect(HWND hwnd)
 // Creation: the state with its font, and the "ok" button (hidden until asked for).
 LRESULT OnCreate(HWND hwnd)
 {
-    auto* state = new StripState;
+    auto state = std::make_unique<StripState>();
     state->titleFont = UniqueGdiObject<HFONT>(
         CreateFontW(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    if (!AttachState(hwnd, std::move(state)))
+        return -1;
     HWND ok = CreateTapButton(hwnd, IDOK, L"ok", BS_OWNERDRAW, OkButtonRect(hwnd));
     if (!ok)
         return -1;
@@ -64,7 +65,7 @@ void OnPaint(HWND hwnd)
     RECT text = client;
     text.left += kTextIndent;
     text.right = OkButtonRect(hwnd).left - kOkMargin;
-    StripState* state = StateOf(hwnd);
+    StripState* state = StateOf<StripState>(hwnd);
     HGDIOBJ previousFont =
         SelectObject(dc,
                      state && state->titleFont.IsValid() ? state->titleFont.Get()
@@ -94,7 +95,7 @@ void OnDrawOkButton(const DRAWITEMSTRUCT* item)
     SelectObject(dc, previousBrush);
     SelectObject(dc, previousPen);
 
-    StripState* state = StateOf(GetParent(item->hwndItem));
+    StripState* state = StateOf<StripState>(GetParent(item->hwndItem));
     HGDIOBJ previousFont =
         SelectObject(dc,
                      state && state->titleFont.IsValid() ? state->titleFont.Get()
@@ -140,10 +141,7 @@ LRESULT CALLBACK TitleStripProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;  // the dialog stays the active window
     case WM_NCDESTROY:
-        if (StripState* state = StateOf(hwnd)) {
-            delete state;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        }
+        DestroyState<StripState>(hwnd);
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
