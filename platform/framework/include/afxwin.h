@@ -6,8 +6,6 @@
 
 #include "afx.h"
 #include "afxmsg_.h"
-// The device's SetForegroundWindow, which understands the handle's lowest bit.
-#include "coredll_compat.h"
 
 class CDataExchange;
 
