@@ -142,7 +142,8 @@ int wmain()
         programStarts.push_back(TimedStart(program, L"Ostrel.exe", kProgramTitle));
         // Fully up before the destructors end both, so that no start is cut short.
         program.WaitForInputIdle(kDeadlineMs);
-        WaitForTelephonyApp(kDeadlineMs);
+        // A start cut short still measured its dialog: the wait's result changes nothing.
+        static_cast<void>(WaitForTelephonyApp(kDeadlineMs));
     }
     Row("start-up to the main dialog shown", Median(programStarts) * 1e3, Median(peerStarts) * 1e3,
         "ms");

@@ -37,7 +37,7 @@ struct CallInfoHeap {
 // failure, a needed size over kCallInfoMaxSize, or more than kCallInfoMaxGrowths growths;
 // the caller then has no record (and so no caller number).
 template <class Service, class Allocate = CallInfoHeap>
-CallInfoFetchResult FetchCallInfo(Service&& service, Allocate&& allocate = Allocate())
+[[nodiscard]] CallInfoFetchResult FetchCallInfo(Service&& service, Allocate&& allocate = Allocate())
 {
     CallInfoFetchResult result;
     std::size_t size = kCallInfoFirstSize;

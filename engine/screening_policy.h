@@ -10,4 +10,4 @@ extern ScreeningMode g_nScreeningMode;
 
 // True when the call from this caller number is to be dropped, under the current mode and
 // the blacklist in g_strNumberList. Allocates nothing: the list is a shared copy.
-bool ShouldRejectCall(const CString& strCallerNumber);
+[[nodiscard]] bool ShouldRejectCall(const CString& strCallerNumber);

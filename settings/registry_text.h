@@ -18,7 +18,8 @@ std::size_t RegistryTextLength(const std::uint8_t* bytes, std::size_t byteCount)
 // Decodes the text held in bytes[0, byteCount) into out, which has room for byteCount / 2
 // units, and returns its length in units. Writes no terminator and reads nothing past byteCount.
 template <class CharT>
-std::size_t DecodeRegistryText(const std::uint8_t* bytes, std::size_t byteCount, CharT* out)
+[[nodiscard]] std::size_t DecodeRegistryText(const std::uint8_t* bytes, std::size_t byteCount,
+                                             CharT* out)
 {
     const std::size_t length = RegistryTextLength(bytes, byteCount);
     for (std::size_t i = 0; i < length; ++i)

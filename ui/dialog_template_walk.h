@@ -73,5 +73,5 @@ protected:
 // short, or the extended form, which is not read) calls nothing; a record cut off by the end
 // of the bytes, or with an impossible creation-data size, ends the walk after the records
 // before it. Never reads outside the given bytes.
-bool WalkDialogTemplate(const std::uint8_t* templateBytes, std::size_t size,
-                        DialogTemplateVisitor& visitor);
+[[nodiscard]] bool WalkDialogTemplate(const std::uint8_t* templateBytes, std::size_t size,
+                                      DialogTemplateVisitor& visitor);

@@ -73,8 +73,10 @@ void COstrelDlg::OnSize(UINT, int, int)
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    ApplyTemplateLayout(AfxGetInstanceHandle(), m_hWnd,
-                        height > width ? IDD_OSTREL_DIALOG : IDD_OSTREL_DIALOG_WIDE);
+    // What cannot be applied stays where it was; nothing is shown for it.
+    static_cast<void>(
+        ApplyTemplateLayout(AfxGetInstanceHandle(), m_hWnd,
+                            height > width ? IDD_OSTREL_DIALOG : IDD_OSTREL_DIALOG_WIDE));
 }
 
 // "Run Backgroud": out of sight, still screening.

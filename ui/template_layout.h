@@ -12,7 +12,7 @@
 // template cannot be found, loaded or read, or the batch cannot be opened; a missing control,
 // a rectangle that cannot be converted, a refused move, a cut-off record or two found records
 // with the id 0xFFFF give false after the other records have been applied.
-bool ApplyTemplateLayout(HMODULE module, HWND dialog, UINT templateId);
+[[nodiscard]] bool ApplyTemplateLayout(HMODULE module, HWND dialog, UINT templateId);
 
 // Restores the state of one moved control from its record: a button's or static's text or
 // image, a list box's or combo box's selection. Creates, destroys, shows or enables nothing.

@@ -33,4 +33,4 @@ extern void (*afxSocketTerm)();
 
 // The device's test against a second copy of the same executable. TRUE when a running copy
 // was found and brought to the front, so this one must end.
-BOOL AfxActivateRunningCopy();
+[[nodiscard]] BOOL AfxActivateRunningCopy();

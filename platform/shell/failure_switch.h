@@ -2,4 +2,4 @@
 #pragma once
 
 // True when the environment variable name is set to 1; read at every call, so a test can flip it.
-bool IsFailureSwitchOn(const wchar_t* name);
+[[nodiscard]] bool IsFailureSwitchOn(const wchar_t* name);

@@ -8,7 +8,7 @@
 // Creates the hidden bar owned by owner (a top-level window). Plain items post WM_COMMAND to
 // commandTarget; popups open above their button with commandTarget as the menu's owner. The bar
 // takes menu; when creation fails it is destroyed. No menu gives an empty bar.
-HWND CreateMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu);
+[[nodiscard]] HWND CreateMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu);
 
 // The bar that belongs to owner, or null.
 HWND FindMenuBar(HWND owner);

@@ -9,8 +9,8 @@
 
 // SHInitDialog's work for flags (SHIDIF_*): the title strip, the "ok" button, the full-screen
 // size without caption or border, an empty menu bar. dialog must belong to the calling thread.
-bool DressDialog(HWND dialog, DWORD flags);
+[[nodiscard]] bool DressDialog(HWND dialog, DWORD flags);
 
 // Replaces owner's menu bar with a new one built from menu (destroyed when that fails).
 // Commands go to commandTarget. owner must be a top-level window of the calling thread.
-HWND ReplaceMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu);
+[[nodiscard]] HWND ReplaceMenuBar(HWND owner, HWND commandTarget, UniqueMenu menu);

@@ -6,7 +6,8 @@
 HINSTANCE ShellModule();
 
 // Registers a window class of this module once per process; true when it is (or already was) there.
-bool RegisterShellClass(const wchar_t* className, WNDPROC procedure, int backgroundColor);
+[[nodiscard]] bool RegisterShellClass(const wchar_t* className, WNDPROC procedure,
+                                      int backgroundColor);
 
 // The window of our class className owned by owner, or null.
 HWND FindOwnedWindow(HWND owner, const wchar_t* className);

@@ -4,4 +4,5 @@
 #include <windows.h>
 
 // A child "Button" of parent; a tap or BM_CLICK sends WM_COMMAND (id, BN_CLICKED) to parent.
-HWND CreateTapButton(HWND parent, int id, const wchar_t* text, DWORD extraStyle, const RECT& rect);
+[[nodiscard]] HWND CreateTapButton(HWND parent, int id, const wchar_t* text, DWORD extraStyle,
+                                   const RECT& rect);

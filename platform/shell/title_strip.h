@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Creates the hidden strip owned by dialog; its own window text stays empty.
-HWND CreateTitleStrip(HWND dialog);
+[[nodiscard]] HWND CreateTitleStrip(HWND dialog);
 
 // The strip that belongs to dialog, or null.
 HWND FindTitleStrip(HWND dialog);

@@ -19,4 +19,4 @@ using HiddenWindow = UniqueHandle<HWND, HiddenWindowTraits>;
 
 // Creates the window on the calling thread, titled with the application's name; its procedure
 // runs the phone tool's requests and every notification there. Invalid when it cannot be made.
-HiddenWindow CreateHiddenWindow(const wchar_t* title);
+[[nodiscard]] HiddenWindow CreateHiddenWindow(const wchar_t* title);

@@ -18,20 +18,22 @@ public:
     static LineService& Instance();
 
     // The line operations behind the DLL's exports; each records itself in the log.
-    LONG Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t* name, DWORD* devices,
-                    DWORD* apiVersion, LINEINITIALIZEEXPARAMS* params);
-    LONG NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWORD high, DWORD* version,
-                             LINEEXTENSIONID* extension);
-    LONG Open(HLINEAPP app, DWORD device, HLINE* line, DWORD version, DWORD extVersion,
-              DWORD_PTR instance, DWORD privileges, DWORD mediaModes);
-    LONG GetCallInfo(HCALL call, LINECALLINFO* info);
-    LONG Drop(HCALL call, DWORD userInfoSize);
-    LONG Close(HLINE line);
-    LONG Shutdown(HLINEAPP app);
+    [[nodiscard]] LONG Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t* name,
+                                  DWORD* devices, DWORD* apiVersion,
+                                  LINEINITIALIZEEXPARAMS* params);
+    [[nodiscard]] LONG NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWORD high,
+                                           DWORD* version, LINEEXTENSIONID* extension);
+    [[nodiscard]] LONG Open(HLINEAPP app, DWORD device, HLINE* line, DWORD version,
+                            DWORD extVersion, DWORD_PTR instance, DWORD privileges,
+                            DWORD mediaModes);
+    [[nodiscard]] LONG GetCallInfo(HCALL call, LINECALLINFO* info);
+    [[nodiscard]] LONG Drop(HCALL call, DWORD userInfoSize);
+    [[nodiscard]] LONG Close(HLINE line);
+    [[nodiscard]] LONG Shutdown(HLINEAPP app);
 
     // The phone tool's requests, run by the hidden window procedure of the application's thread.
-    CallReply PlaceCall(HWND window, const CallRequest& request, HCALL& call);
-    CallReply HangUp(HWND window, HCALL call);
+    [[nodiscard]] CallReply PlaceCall(HWND window, const CallRequest& request, HCALL& call);
+    [[nodiscard]] CallReply HangUp(HWND window, HCALL call);
     // Ends a call that the application dropped after its notifications had been delivered.
     void FinishDrop(HCALL call);
 

@@ -43,11 +43,11 @@ struct PhoneOutcome {
 
 // Delivers the call to the running telephony application and waits, at most timeoutMs in all,
 // until its notifications have been handled; a call that was not dropped is then hung up.
-PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs);
+[[nodiscard]] PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs);
 
 // PlaceCall for a test whose own thread is the telephony application: the call is placed from
 // a helper thread while this thread dispatches its messages (and so runs the notifications).
-PhoneOutcome PlaceCallWhilePumping(const PhoneCall& call, DWORD timeoutMs);
+[[nodiscard]] PhoneOutcome PlaceCallWhilePumping(const PhoneCall& call, DWORD timeoutMs);
 
 // Dispatches this thread's messages until handle is signalled; false after timeoutMs.
 bool PumpMessagesUntil(HANDLE handle, DWORD timeoutMs);
@@ -56,7 +56,7 @@ bool PumpMessagesUntil(HANDLE handle, DWORD timeoutMs);
 HWND FindTelephonyApp();
 
 // Polls until a telephony application is up; false when timeoutMs passed without one.
-bool WaitForTelephonyApp(DWORD timeoutMs);
+[[nodiscard]] bool WaitForTelephonyApp(DWORD timeoutMs);
 
 // One line of the stand-in's log (TAPI_STANDIN_LOG): the operation and its name=value fields,
 // text values decoded from their \xHH escapes (UTF-8).
