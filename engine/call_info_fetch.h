@@ -13,7 +13,7 @@
 // The first request's buffer; most records fit in it.
 constexpr std::size_t kCallInfoFirstSize = 1328;
 // A record that claims to need more than this is not believed.
-constexpr std::size_t kCallInfoMaxSize = 64 * 1024;
+constexpr std::size_t kCallInfoMaxSize = std::size_t{64} * 1024;
 // A service that asks for more again and again is given up on after this many growths.
 constexpr int kCallInfoMaxGrowths = 8;
 

@@ -61,7 +61,7 @@ CString::~CString()
 
 CString& CString::operator=(const CString& other)
 {
-    if (other.m_pBody == m_pBody)
+    if (&other == this || other.m_pBody == m_pBody)
         return *this;
     if (other.m_pBody && other.m_pBody->nRefs < 0) {
         // Its characters are lent out and may still change: take a copy of them.

@@ -65,9 +65,8 @@ CWnd* CWnd::FromHandle(HWND hWnd)
         return it->second.pWnd.get();
     std::unique_ptr<CWnd> pWnd(new CWnd);
     pWnd->m_hWnd = hWnd;
-    CWnd* pTemporary = pWnd.get();
-    t_maps.temporary.emplace(hWnd, TemporaryWnd{std::move(pWnd), t_maps.nDepth});
-    return pTemporary;
+    auto inserted = t_maps.temporary.emplace(hWnd, TemporaryWnd{std::move(pWnd), t_maps.nDepth});
+    return inserted.first->second.pWnd.get();
 }
 
 CAfxHandlerScope::CAfxHandlerScope()

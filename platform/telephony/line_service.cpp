@@ -101,7 +101,7 @@ LONG LineService::NegotiateApiVersion(HLINEAPP app, DWORD device, DWORD low, DWO
         else if (found->second.config.failNegotiate.count(device) || low > high ||
                  high < kLowestApiVersion || low > kHighestApiVersion)
             result = LINEERR_INCOMPATIBLEAPIVERSION;
-        if (result == 0) {
+        else {
             agreed = std::min(high, kHighestApiVersion);
             *version = agreed;
             std::memset(extension, 0, sizeof(*extension));
