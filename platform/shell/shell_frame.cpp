@@ -15,7 +15,7 @@ namespace {
 
 struct FrameState {
     static constexpr wchar_t kProperty[] = L"OstrelShellFrame";
-    WNDPROC previous;
+    WNDPROC previous = nullptr;  // the window's own procedure
     bool fullScreen = false;     // fills the screen between the strips
     bool reachesBottom = false;  // full screen down to the bottom edge, over any menu bar
     SIZE arrangedFor = {};       // the screen size of the last arrangement of the window itself
@@ -118,11 +118,10 @@ FrameState* Attach(HWND hwnd)
         return state;
     auto state = std::make_unique<FrameState>();
     state->previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-    FrameState* attached = state.get();
     if (!state->previous || !AttachState(hwnd, std::move(state)))
         return nullptr;
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc));
-    return attached;
+    return StateOf<FrameState>(hwnd);
 }
 
 // A full-screen dialog shows no caption or border of its own: the title strip is its caption.
