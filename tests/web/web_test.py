@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""The device's screen as a web page, in a real browser: the device's console started with its
+page on a free port, the main dialog tapped on the page's canvas, calls placed from the console.
+    web_test.py STATE_DIR   (the device's own Wine prefix and display live there)
+OSTREL_SCREENSHOT_DIR, when set, receives web.png: the page as the browser shows it."""
+import os
+import re
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.support import expected_conditions
+from selenium.webdriver.support.ui import WebDriverWait
+
+ROOT = Path(__file__).resolve().parents[2]
+STATE = Path(sys.argv[1])
+
+# The main dialog's font has base units of 7 x 14 pixels at 96 dots per inch; the dialog's
+# client area starts below the 26-pixel title strip. A radio button's circle is 13 pixels wide,
+# one in from the control's left.
+BASE_X, BASE_Y, STRIP, CIRCLE = 7, 14, 26, 7
+
+
+def circle(text):
+    """The centre of the radio button's circle showing text in the portrait main dialog."""
+    rc = (ROOT / "res/Ostrel.rc").read_text(encoding="utf-8")
+    x, y, _, h = map(int, re.search(r'CONTROL "%s",[^,]+,[^,]+,[^,]+,\s*(\d+), (\d+), (\d+), (\d+)'
+                                    % re.escape(text), rc).groups())
+    return round(x * BASE_X / 4) + CIRCLE, round(STRIP + (y + h / 2) * BASE_Y / 8)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def listeners(port):
+    """The local addresses listening on port."""
+    out = subprocess.run(["ss", "-Hltn", f"sport = :{port}"], capture_output=True, text=True).stdout
+    return [line.split()[3] for line in out.splitlines()]
+
+
+def say(command):
+    """Sends a console command and returns the console's next line."""
+    console.stdin.write(command + "\n")
+    console.stdin.flush()
+    return console.stdout.readline().strip()
+
+
+def canvas(page):
+    """The canvas's size and how many colours it shows, read in the page."""
+    return page.execute_script("""
+        const c = document.querySelector('#screen canvas');
+        if (!c || !c.width) return [0, 0, 0];
+        const px = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        const colours = new Set();
+        for (let i = 0; i < px.length; i += 4) colours.add(px[i] << 16 | px[i + 1] << 8 | px[i + 2]);
+        return [c.width, c.height, colours.size];""")
+
+
+def marked(page, text):
+    """The radio button's circle shows its dark mark."""
+    return page.execute_script("""
+        const d = document.querySelector('#screen canvas').getContext('2d')
+            .getImageData(arguments[0], arguments[1], 1, 1).data;
+        return d[0] + d[1] + d[2] < 200;""", *circle(text))
+
+
+def tap(page, text):
+    """Taps the radio button's circle and waits until the page shows it marked."""
+    c = page.find_element("css selector", "#screen canvas")
+    x, y = circle(text)
+    # The offset is taken from the canvas's centre.
+    ActionChains(page).move_to_element_with_offset(c, x - c.size["width"] / 2,
+                                                   y - c.size["height"] / 2).click().perform()
+    WebDriverWait(page, 10).until(lambda p: marked(p, text))
+
+
+def status(page):
+    return page.find_element("id", "status").text
+
+
+def browser():
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update",
+                 "--disable-sync", "--user-data-dir=" + tempfile.mkdtemp()):
+        options.add_argument(flag)
+    page = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    page.set_window_size(480, 500)
+    return page
+
+
+def check(condition, what):
+    if not condition:
+        sys.exit("web_test: " + what)
+
+
+web_port = free_port()
+console = subprocess.Popen([str(ROOT / "tools/device"), str(STATE)], stdin=subprocess.PIPE,
+                           stdout=subprocess.PIPE, text=True,
+                           env=dict(os.environ, OSTREL_WEB_PORT=str(web_port)))
+address = None
+for line in console.stdout:
+    print(line, end="")
+    if m := re.search(r"(http://\S+)", line):
+        address = m.group(1)
+        break
+check(address and address.startswith(f"http://127.0.0.1:{web_port}/"), "no address printed")
+for line in console.stdout:  # the console's help, up to its last line
+    if line.lstrip().startswith("quit"):
+        break
+vnc_port = int(re.search(r"^PORT=(\d+)", (STATE / "x11vnc.log").read_text(), re.M).group(1))
+check(listeners(web_port) == [f"127.0.0.1:{web_port}"], f"page: {listeners(web_port)}")
+check(listeners(vnc_port) == [f"127.0.0.1:{vnc_port}"], f"screen: {listeners(vnc_port)}")
+
+started = time.monotonic()
+page = browser()
+try:
+    page.get(address)
+    WebDriverWait(page, 30).until(lambda p: canvas(p)[2] > 2)
+    check(canvas(page)[:2] == [240, 320], f"the page shows {canvas(page)[:2]}, not 240 x 320")
+    check(status(page).startswith("Connected"), status(page))
+    if "OSTREL_SCREENSHOT_DIR" in os.environ:
+        page.save_screenshot(os.path.join(os.environ["OSTREL_SCREENSHOT_DIR"], "web.png"))
+
+    check(marked(page, "Block Quellar Only") and not marked(page, "Reject All Calls"),
+          "the dialog does not start in Block Quellar Only")
+    tap(page, "Reject All Calls")
+    check(say("call 5550100") == "dropped", "a call rang after Reject All Calls was tapped")
+    tap(page, "Accept All Calls")
+    check(say("call 5550100") == "rang", "a call was dropped after Accept All Calls was tapped")
+
+    # The page follows the screen's turn, and back.
+    check(say("rotate") == "320 x 240", "the screen did not turn")
+    WebDriverWait(page, 10).until(lambda p: canvas(p)[:2] == [320, 240])
+    check(say("rotate") == "240 x 320", "the screen did not turn back")
+    WebDriverWait(page, 10).until(lambda p: canvas(p)[:2] == [240, 320])
+
+    # Without the password the page asks for one; a wrong one is refused.
+    page.get(address.split("?")[0])
+    WebDriverWait(page, 10).until(expected_conditions.alert_is_present())
+    page.switch_to.alert.send_keys("wrong")
+    page.switch_to.alert.accept()
+    WebDriverWait(page, 10).until(lambda p: not status(p).startswith("Connecting"))
+    check(not status(page).startswith("Connected"), "a wrong password was let in")
+    print(f"web_test: browser part took {time.monotonic() - started:.1f} s")
+finally:
+    page.quit()
+
+console.stdin.write("quit\n")
+console.stdin.close()
+check(console.wait(timeout=60) == 0, "the console did not end cleanly")
+check(listeners(web_port) == [] and listeners(vnc_port) == [], "something listens after quit")
