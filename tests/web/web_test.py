@@ -8,7 +8,6 @@ import re
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 from pathlib import Path
 
@@ -41,40 +40,33 @@ def free_port():
         return s.getsockname()[1]
 
 
-def listeners(port):
-    """The local addresses listening on port."""
+def listeners(port):  # the local addresses listening on port
     out = subprocess.run(["ss", "-Hltn", f"sport = :{port}"], capture_output=True, text=True).stdout
     return [line.split()[3] for line in out.splitlines()]
 
 
-def say(command):
-    """Sends a console command and returns the console's next line."""
+def say(command):  # the console's answer: its next line
     console.stdin.write(command + "\n")
     console.stdin.flush()
     return console.stdout.readline().strip()
 
 
-def canvas(page):
-    """The canvas's size and how many colours it shows, read in the page."""
-    return page.execute_script("""
-        const c = document.querySelector('#screen canvas');
-        if (!c || !c.width) return [0, 0, 0];
-        const px = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-        const colours = new Set();
-        for (let i = 0; i < px.length; i += 4) colours.add(px[i] << 16 | px[i + 1] << 8 | px[i + 2]);
-        return [c.width, c.height, colours.size];""")
+def size(page):
+    return page.execute_script("const c = document.querySelector('#screen canvas');"
+                               "return c ? [c.width, c.height] : [0, 0];")
 
 
 def marked(page, text):
-    """The radio button's circle shows its dark mark."""
+    """The page shows the radio button's circle with its dark mark."""
     return page.execute_script("""
-        const d = document.querySelector('#screen canvas').getContext('2d')
-            .getImageData(arguments[0], arguments[1], 1, 1).data;
+        const c = document.querySelector('#screen canvas');
+        if (!c || !c.width) return false;
+        const d = c.getContext('2d').getImageData(arguments[0], arguments[1], 1, 1).data;
         return d[0] + d[1] + d[2] < 200;""", *circle(text))
 
 
 def tap(page, text):
-    """Taps the radio button's circle and waits until the page shows it marked."""
+    """Taps the radio button's circle, as a user would, and waits until the page shows it marked."""
     c = page.find_element("css selector", "#screen canvas")
     x, y = circle(text)
     # The offset is taken from the canvas's centre.
@@ -83,7 +75,7 @@ def tap(page, text):
     WebDriverWait(page, 10).until(lambda p: marked(p, text))
 
 
-def status(page):
+def status(page):  # what the page's top bar says of the connection
     return page.find_element("id", "status").text
 
 
@@ -92,7 +84,7 @@ def browser():
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update",
-                 "--disable-sync", "--user-data-dir=" + tempfile.mkdtemp()):
+                 "--disable-sync"):
         options.add_argument(flag)
     page = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     page.set_window_size(480, 500)
@@ -104,59 +96,67 @@ def check(condition, what):
         sys.exit("web_test: " + what)
 
 
+def drive(web_port):
+    """Everything on the page while the console runs; returns the screen's own port."""
+    address = None
+    for line in console.stdout:  # up to the last line of the console's help
+        print(line, end="")
+        address = address or next(iter(re.findall(r"http://\S+", line)), None)
+        if line.lstrip().startswith("quit"):
+            break
+    check(address and address.startswith(f"http://127.0.0.1:{web_port}/"), "no address printed")
+    vnc_port = int(re.search(r"^PORT=(\d+)", (STATE / "x11vnc.log").read_text(), re.M).group(1))
+    check(listeners(web_port) == [f"127.0.0.1:{web_port}"], f"page: {listeners(web_port)}")
+    check(listeners(vnc_port) == [f"127.0.0.1:{vnc_port}"], f"screen: {listeners(vnc_port)}")
+
+    started = time.monotonic()
+    page = browser()
+    try:
+        page.get(address)
+        # Drawn: the dialog shows its starting mode.
+        WebDriverWait(page, 30).until(lambda p: marked(p, "Block Quellar Only"))
+        check(size(page) == [240, 320], f"the page shows {size(page)}, not 240 x 320")
+        check(status(page).startswith("Connected"), status(page))
+        if "OSTREL_SCREENSHOT_DIR" in os.environ:
+            page.save_screenshot(os.path.join(os.environ["OSTREL_SCREENSHOT_DIR"], "web.png"))
+
+        tap(page, "Reject All Calls")
+        check(say("call 5550100") == "dropped", "a call rang after Reject All Calls was tapped")
+        tap(page, "Accept All Calls")
+        check(say("call 5550100") == "rang", "a call was dropped after Accept All Calls was tapped")
+
+        # The page follows the screen's turn, and back.
+        check(say("rotate") == "320 x 240", "the screen did not turn")
+        WebDriverWait(page, 10).until(lambda p: size(p) == [320, 240])
+        check(say("rotate") == "240 x 320", "the screen did not turn back")
+        WebDriverWait(page, 10).until(lambda p: size(p) == [240, 320])
+
+        # Without the password the page asks for one; a wrong one is refused.
+        page.get(address.split("?")[0])
+        WebDriverWait(page, 10).until(expected_conditions.alert_is_present())
+        page.switch_to.alert.send_keys("wrong")
+        page.switch_to.alert.accept()
+        WebDriverWait(page, 10).until(lambda p: not status(p).startswith("Connecting"))
+        check(not status(page).startswith("Connected"), "a wrong password was let in")
+        print(f"web_test: the browser's part took {time.monotonic() - started:.1f} s")
+    finally:
+        page.quit()
+    return vnc_port
+
+
 web_port = free_port()
 console = subprocess.Popen([str(ROOT / "tools/device"), str(STATE)], stdin=subprocess.PIPE,
                            stdout=subprocess.PIPE, text=True,
                            env=dict(os.environ, OSTREL_WEB_PORT=str(web_port)))
-address = None
-for line in console.stdout:
-    print(line, end="")
-    if m := re.search(r"(http://\S+)", line):
-        address = m.group(1)
-        break
-check(address and address.startswith(f"http://127.0.0.1:{web_port}/"), "no address printed")
-for line in console.stdout:  # the console's help, up to its last line
-    if line.lstrip().startswith("quit"):
-        break
-vnc_port = int(re.search(r"^PORT=(\d+)", (STATE / "x11vnc.log").read_text(), re.M).group(1))
-check(listeners(web_port) == [f"127.0.0.1:{web_port}"], f"page: {listeners(web_port)}")
-check(listeners(vnc_port) == [f"127.0.0.1:{vnc_port}"], f"screen: {listeners(vnc_port)}")
-
-started = time.monotonic()
-page = browser()
 try:
-    page.get(address)
-    WebDriverWait(page, 30).until(lambda p: canvas(p)[2] > 2)
-    check(canvas(page)[:2] == [240, 320], f"the page shows {canvas(page)[:2]}, not 240 x 320")
-    check(status(page).startswith("Connected"), status(page))
-    if "OSTREL_SCREENSHOT_DIR" in os.environ:
-        page.save_screenshot(os.path.join(os.environ["OSTREL_SCREENSHOT_DIR"], "web.png"))
-
-    check(marked(page, "Block Quellar Only") and not marked(page, "Reject All Calls"),
-          "the dialog does not start in Block Quellar Only")
-    tap(page, "Reject All Calls")
-    check(say("call 5550100") == "dropped", "a call rang after Reject All Calls was tapped")
-    tap(page, "Accept All Calls")
-    check(say("call 5550100") == "rang", "a call was dropped after Accept All Calls was tapped")
-
-    # The page follows the screen's turn, and back.
-    check(say("rotate") == "320 x 240", "the screen did not turn")
-    WebDriverWait(page, 10).until(lambda p: canvas(p)[:2] == [320, 240])
-    check(say("rotate") == "240 x 320", "the screen did not turn back")
-    WebDriverWait(page, 10).until(lambda p: canvas(p)[:2] == [240, 320])
-
-    # Without the password the page asks for one; a wrong one is refused.
-    page.get(address.split("?")[0])
-    WebDriverWait(page, 10).until(expected_conditions.alert_is_present())
-    page.switch_to.alert.send_keys("wrong")
-    page.switch_to.alert.accept()
-    WebDriverWait(page, 10).until(lambda p: not status(p).startswith("Connecting"))
-    check(not status(page).startswith("Connected"), "a wrong password was let in")
-    print(f"web_test: browser part took {time.monotonic() - started:.1f} s")
+    vnc_port = drive(web_port)
 finally:
-    page.quit()
-
-console.stdin.write("quit\n")
-console.stdin.close()
-check(console.wait(timeout=60) == 0, "the console did not end cleanly")
+    # Also after a failure, so that the next run does not meet this one's session.
+    try:
+        console.stdin.write("quit\n")
+        console.stdin.close()
+    except BrokenPipeError:
+        pass
+    ended = console.wait(timeout=60)
+check(ended == 0, "the console did not end cleanly")
 check(listeners(web_port) == [] and listeners(vnc_port) == [], "something listens after quit")
