@@ -11,6 +11,8 @@ packages=(
     cppcheck clang-tidy clang-format
     wine wine64 xvfb x11-utils xdotool imagemagick
     libbenchmark-dev
+    x11vnc websockify novnc iproute2
+    chromium chromium-driver python3-selenium
 )
 
 missing=()
