@@ -25,7 +25,7 @@ public:
     LONG Open(HLINEAPP app, DWORD device, HLINE* line, DWORD version, DWORD extVersion,
               DWORD_PTR instance, DWORD privileges, DWORD mediaModes);
     LONG GetCallInfo(HCALL call, LINECALLINFO* info);
-    LONG Drop(HCALL call, DWORD userInfoSize);
+    LONG Drop(HCALL call, const char* userInfo, DWORD userInfoSize);
     LONG Close(HLINE line);
     LONG Shutdown(HLINEAPP app);
 

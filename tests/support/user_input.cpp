@@ -49,31 +49,10 @@ bool Send(std::vector<INPUT>& inputs)
     return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
 }
 
-// Keys that sit outside the numeric pad's block on the keyboard: their scan codes are extended.
+// The arrow keys sit outside the numeric pad's block: their scan codes are extended.
 bool IsExtendedKey(WORD virtualKey)
 {
-    switch (virtualKey) {
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_HOME:
-    case VK_END:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_INSERT:
-    case VK_DELETE:
-    case VK_DIVIDE:
-    case VK_NUMLOCK:
-    case VK_RCONTROL:
-    case VK_RMENU:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-        return true;
-    default:
-        return false;
-    }
+    return virtualKey >= VK_LEFT && virtualKey <= VK_DOWN;
 }
 
 // The previous click, to keep the next one from pairing with it into a double click.
@@ -106,14 +85,6 @@ bool Hits(HWND window, POINT screenPoint)
 }
 
 }  // namespace
-
-bool MoveMouseTo(POINT screenPoint)
-{
-    if (!OnScreen(screenPoint))
-        return false;
-    std::vector<INPUT> inputs = {MouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screenPoint)};
-    return Send(inputs);
-}
 
 bool ClickAt(POINT screenPoint)
 {
