@@ -1,10 +1,12 @@
 // Platform failures injected one at a time into the real program, one row each: the switch,
 // what the user and the phone do, what the user sees, what is stored, what is logged. The real
-// thing is made to fail wherever it can: the stand-ins' switches, a registry key nobody may
-// open, a value too large to read, a copy whose landscape template is gone or unreadable, a
-// sockets layer that refuses. Four calls Wine cannot refuse go through tests/fakes/faults.
+// thing fails wherever it can be made to: the stand-ins' switches, a registry key nobody may
+// open, a value too large to read, a copy whose landscape template is gone or cut short, a
+// sockets layer that refuses; four calls Wine cannot refuse go through tests/fakes/faults.
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "tests/support/device.h"
 
@@ -12,46 +14,36 @@ namespace {
 
 const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
 
-// The settings key with a security descriptor that lets nobody open it, as another program could
-// leave it; open to everyone as before once unlocked, at the latest when this ends.
+// The settings key as another program could leave it: nobody may open it until Unlock.
 class LockedSettingsKey {
 public:
     LockedSettingsKey()
     {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &m_key, nullptr))
-            return;
-        DWORD size = 0;
-        RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, nullptr, &size);
-        m_original.resize(size);
-        SECURITY_DESCRIPTOR nobody;
         ACL empty;
-        m_locked =
-            RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data(), &size) == 0 &&
-            InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION) &&
-            InitializeAcl(&empty, sizeof(empty), ACL_REVISION) &&
-            SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE) &&
-            RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &nobody) == 0;
+        m_locked = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                   nullptr, &m_key, nullptr) == 0 &&
+            InitializeAcl(&empty, sizeof(empty), ACL_REVISION) && SetAccess(&empty);
     }
     ~LockedSettingsKey()
     {
         Unlock();
-        if (m_key)
-            RegCloseKey(m_key);
+        RegCloseKey(m_key);
     }
     LockedSettingsKey(const LockedSettingsKey&) = delete;
     LockedSettingsKey& operator=(const LockedSettingsKey&) = delete;
     bool IsLocked() const { return m_locked; }
-    // This handle was opened before the lock, with the right to change it back.
-    void Unlock()
-    {
-        if (m_locked)
-            m_locked = RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data()) != 0;
-    }
+    void Unlock() { m_locked = m_locked && !SetAccess(nullptr); }  // no list: everyone may
 
 private:
+    // This handle was opened before the lock, with the right to change it back.
+    bool SetAccess(ACL* list)
+    {
+        SECURITY_DESCRIPTOR descriptor;
+        return InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) &&
+            RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &descriptor) == 0;
+    }
     HKEY m_key = nullptr;
-    std::vector<BYTE> m_original;
     bool m_locked = false;
 };
 
@@ -59,98 +51,51 @@ private:
 // lives, Ostrel.exe prefers a ws2_32.dll found beside it to Wine's own.
 struct NativeSockets {
     const wchar_t* const key = L"Software\\Wine\\AppDefaults\\Ostrel.exe\\DllOverrides";
-    NativeSockets()
-    {
-        const wchar_t order[] = L"native,builtin";
-        RegSetKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32", REG_SZ, order, sizeof(order));
-    }
+    NativeSockets() { RegSetKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32", REG_SZ, L"native", 14); }
+
     ~NativeSockets() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32"); }
 };
 
-std::wstring IdText(LPCWSTR id)  // "#n" for a number
+// The copy's landscape template taken out of its resource directory, or cut to 4 bytes.
+bool ChangeLandscapeTemplate(const std::wstring& program, bool remove)
 {
-    return IS_INTRESOURCE(id) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(id))
-                              : std::wstring(id);
-}
-
-LPCWSTR IdOf(const std::wstring& text)
-{
-    return text[0] == L'#' ? MAKEINTRESOURCEW(_wtoi(text.c_str() + 1)) : text.c_str();
-}
-
-struct Resource {
-    std::wstring type, name;
-    WORD language;
-    std::vector<BYTE> bytes;
-};
-using Resources = std::vector<Resource>;
-
-BOOL CALLBACK AddLanguage(HMODULE m, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR found)
-{
-    HRSRC at = FindResourceExW(m, type, name, language);
-    const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(m, at)));
-    reinterpret_cast<Resources*>(found)->push_back(
-        {IdText(type), IdText(name), language,
-         std::vector<BYTE>(bytes, bytes + SizeofResource(m, at))});
-    return TRUE;
-}
-
-BOOL CALLBACK AddName(HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR found)
-{
-    return EnumResourceLanguagesW(m, type, name, AddLanguage, found);
-}
-
-BOOL CALLBACK AddType(HMODULE m, LPWSTR type, LONG_PTR found)
-{
-    return EnumResourceNamesW(m, type, AddName, found);
-}
-
-// The copy's resources written anew, the landscape template left out or replaced by these
-// bytes (Wine ignores a request to delete a single resource, so all are written again).
-bool ChangeLandscapeTemplate(const std::wstring& program, const std::vector<BYTE>* replacement)
-{
-    Resources resources;
-    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    EnumResourceTypesW(module, AddType, reinterpret_cast<LONG_PTR>(&resources));
-    FreeLibrary(module);
-    HANDLE update = BeginUpdateResourceW(program.c_str(), TRUE);
-    bool changed = false, updated = update != nullptr;
-    for (Resource& resource : resources) {
-        if (resource.type == IdText(RT_DIALOG) &&
-            resource.name == IdText(MAKEINTRESOURCEW(IDD_OSTREL_DIALOG_WIDE))) {
-            changed = true;
-            if (!replacement)
-                continue;
-            resource.bytes = *replacement;
-        }
-        updated = updated &&
-            UpdateResourceW(update, IdOf(resource.type), IdOf(resource.name), resource.language,
-                            resource.bytes.data(), static_cast<DWORD>(resource.bytes.size()));
+    ExecutableFile file;
+    const DWORD rva = file.Load(program)
+        ? file.Headers()
+              ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE]
+              .VirtualAddress
+        : 0;
+    BYTE* root = rva ? file.At(rva) : nullptr;
+    const auto find = [&](BYTE* directory, WORD id) -> IMAGE_RESOURCE_DIRECTORY_ENTRY* {
+        auto* header = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(directory);
+        auto* entries = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1);
+        for (int i = 0; directory && i < header->NumberOfNamedEntries + header->NumberOfIdEntries;
+             ++i)
+            if (!entries[i].NameIsString && entries[i].Id == id)
+                return &entries[i];
+        return nullptr;
+    };
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* dialogs = root ? find(root, 5) : nullptr;  // RT_DIALOG
+    BYTE* names = dialogs ? root + dialogs->OffsetToDirectory : nullptr;
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* wide = names ? find(names, IDD_OSTREL_DIALOG_WIDE) : nullptr;
+    if (!wide)
+        return false;
+    auto* header = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(names);
+    if (remove) {  // the entries after it move up: the list stays sorted
+        auto* end = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1) +
+            header->NumberOfNamedEntries + header->NumberOfIdEntries;
+        std::copy(wide + 1, end, wide);
+        --header->NumberOfIdEntries;
+    } else {
+        auto* language = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(
+            reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(root + wide->OffsetToDirectory) + 1);
+        reinterpret_cast<IMAGE_RESOURCE_DATA_ENTRY*>(root + language->OffsetToData)->Size = 4;
     }
-    return update && EndUpdateResourceW(update, !updated) && updated && changed;
+    return file.Save(program);
 }
-
-enum class Copy { Built, FaultsDll, NoLandscape, BadLandscape, FakeSockets };
-enum class Key { Readable, Locked, OverCapacity };
 
 struct Fault;
 void PrintTo(const Fault& row, std::ostream* out);
-class FaultTest;
-struct Fault {
-    const char* name;
-    Copy copy;
-    EnvironmentChanges environment;   // the stand-ins' switches
-    Key key;                          // the stored list as the program finds it
-    void (*act)(FaultTest&);          // what the user and the phone do, checked on the way
-    std::vector<std::wstring> sees;   // every message box, in order
-    const wchar_t* stored;            // at the end; null: the bytes as before
-    std::vector<std::string> logged;  // refused calls, the sockets' calls, the lines' summary
-};
-
-void PrintTo(const Fault& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class FaultTest : public Device, public ::testing::WithParamInterface<Fault> {
 public:
@@ -163,52 +108,70 @@ public:
     std::unique_ptr<LockedSettingsKey> m_lock;
 
 private:
-    std::vector<std::string> Logged() const;
+    void Prepare(const Fault& row);
+    std::string Logged() const;
     std::wstring m_exe;
     EnvironmentChanges m_environment;
     std::vector<std::wstring> m_seen;
+    std::unique_ptr<NativeSockets> m_sockets;
 };
+
+struct Fault {
+    const char* name;
+    // Words: NAME=VALUE for the program's environment; a copy of the program (faults.dll,
+    // ws2_32.dll, no-landscape, cut-landscape); the stored list (locked, over-capacity).
+    const wchar_t* switches;
+    void (*act)(FaultTest&);         // what the user and the phone do, checked on the way
+    const char* calls;               // for Calls: the verdicts, see there
+    std::vector<std::wstring> sees;  // every message box, in order
+    const wchar_t* stored;           // at the end; null: the bytes as before
+    const char* logged;              // refused calls, the sockets' calls, the lines' summary
+};
+
+void PrintTo(const Fault& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+void FaultTest::Prepare(const Fault& row)
+{
+    std::wistringstream words(row.switches);
+    m_exe = m_builtProgram;
+    for (std::wstring word; words >> word;) {
+        const size_t equals = word.find(L'=');
+        if (equals != std::wstring::npos)
+            m_environment.emplace_back(word.substr(0, equals), word.substr(equals + 1));
+        else if (word == L"faults.dll")
+            m_exe = CopyWithFaultsDll();
+        else if (word == L"no-landscape" || word == L"cut-landscape")
+            m_exe = CopyProgram(L"ostrel_landscape");
+        else if (word == L"ws2_32.dll")
+            m_exe = CopyProgram(L"ostrel_sockets"), m_sockets.reset(new NativeSockets);
+        if ((word == L"no-landscape" || word == L"cut-landscape") &&
+            !ChangeLandscapeTemplate(m_exe, word == L"no-landscape"))
+            m_exe.clear();
+        if (word == L"ws2_32.dll" &&
+            !CopyFileW(PathBesideThisProgram(L"fake_ws2_32\\ws2_32.dll").c_str(),
+                       (m_exe.substr(0, m_exe.size() - 10) + L"ws2_32.dll").c_str(), FALSE))
+            m_exe.clear();
+        if (word == L"over-capacity") {  // 1024 characters, with the NUL 2050 bytes
+            const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
+                            static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
+        }
+        if (word == L"locked")
+            m_lock.reset(new LockedSettingsKey);
+    }
+}
 
 void FaultTest::Run(const Fault& row)
 {
     SCOPED_TRACE(row.name);
-    const std::vector<BYTE> headerCutShort(4, 0);
-    switch (row.copy) {
-    case Copy::Built:
-        m_exe = m_builtProgram;
-        break;
-    case Copy::FaultsDll:
-        m_exe = CopyWithFaultsDll();
-        break;
-    case Copy::NoLandscape:
-    case Copy::BadLandscape:
-        m_exe = CopyProgram(L"ostrel_landscape");
-        if (!ChangeLandscapeTemplate(m_exe,
-                                     row.copy == Copy::NoLandscape ? nullptr : &headerCutShort))
-            m_exe.clear();
-        break;
-    case Copy::FakeSockets:
-        m_exe = CopyProgram(L"ostrel_sockets");
-        if (!CopyFileW(PathBesideThisProgram(L"fake_ws2_32\\ws2_32.dll").c_str(),
-                       (m_exe.substr(0, m_exe.size() - 10) + L"ws2_32.dll").c_str(), FALSE))
-            m_exe.clear();
-        break;
-    }
+    const std::vector<BYTE> readable = StoredBytes();
+    Prepare(row);
+    const std::vector<BYTE> before = m_lock ? readable : StoredBytes();
     ASSERT_FALSE(m_exe.empty()) << "the copy could not be made";
-    std::unique_ptr<NativeSockets> sockets(row.copy == Copy::FakeSockets ? new NativeSockets
-                                                                         : nullptr);
-    if (row.key == Key::OverCapacity) {  // 1024 characters, with the NUL 2050 bytes
-        const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
-                        static_cast<DWORD>((tooLong.size() + 1) * sizeof(wchar_t)));
-    }
-    const std::vector<BYTE> before = StoredBytes();
-    if (row.key == Key::Locked) {
-        m_lock.reset(new LockedSettingsKey);
-        ASSERT_TRUE(m_lock->IsLocked());
-    }
-    m_environment = row.environment;
-    m_seen.clear();
+    ASSERT_TRUE(!m_lock || m_lock->IsLocked());
     row.act(*this);
     ASSERT_FALSE(HasFatalFailure());
     if (m_program.IsRunning()) {
@@ -219,24 +182,25 @@ void FaultTest::Run(const Fault& row)
     }
     m_lock.reset();
     EXPECT_EQ(row.sees, m_seen);
-    if (row.stored)
+    if (row.stored) {
         EXPECT_EQ(row.stored, Stored());
-    else
+    } else {
         EXPECT_EQ(before, StoredBytes());
+    }
     EXPECT_EQ(row.logged, Logged());
 }
 
-// Refused calls, the sockets' calls, and the telephony lines: opened, dropped, shut down. Only
-// the lines that were opened are closed, each once, before the shutdown, which comes last.
-std::vector<std::string> FaultTest::Logged() const
+// Refused calls, the sockets' calls, and the telephony lines: asked for, opened, dropped, shut
+// down. Only the lines that were opened are closed, each once, before the shutdown, which is last.
+std::string FaultTest::Logged() const
 {
-    std::vector<std::string> logged;
+    std::string logged;
     for (const std::string& line : Lines(m_faultsLog))
         if (line.find(" failed") != std::string::npos)
-            logged.push_back(line);
-    for (const char* prefix : {"startup", "cleanup"})
-        for (const std::string& line : Lines(m_frameworkLog, prefix))
-            logged.push_back(line);
+            logged += line + "; ";
+    for (const std::string& line : Lines(m_frameworkLog))
+        if (line.rfind("startup", 0) == 0 || line == "cleanup")
+            logged += line + "; ";
     const std::vector<TelephonyLogEntry> log = ReadTelephonyLog(m_telephonyLog);
     std::vector<std::string> opened, closed;
     for (const TelephonyLogEntry& entry : LogEntries(log, "open"))
@@ -250,11 +214,144 @@ std::vector<std::string> FaultTest::Logged() const
         EXPECT_EQ("shutdown", log.back().operation);
         EXPECT_EQ("0", log.back().Get("unclosed"));
     }
-    logged.push_back("initialized=" + std::to_string(LogEntries(log, "initialize").size()) +
-                     " opened=" + std::to_string(opened.size()) +
-                     " dropped=" + std::to_string(LogEntries(log, "drop").size()) +
-                     " shutdown=" + std::to_string(shutdowns));
-    return logged;
+    return logged + "initialized=" + std::to_string(LogEntries(log, "initialize").size()) +
+        " opened=" + std::to_string(opened.size()) +
+        " dropped=" + std::to_string(LogEntries(log, "drop").size()) +
+        " shutdown=" + std::to_string(shutdowns);
+}
+
+// The row's calls: before '/' the listed caller on lines 0, 1, ...; after it, in "Reject All
+// Calls", an unlisted caller on line 0. D dropped, R rang, N rang on a line not opened, E none.
+void Calls(FaultTest& t)
+{
+    t.Up();
+    DWORD line = 0;
+    bool rejecting = false;
+    for (const char* verdict = t.GetParam().calls; *verdict; ++verdict) {
+        if (*verdict == '/') {
+            t.Choose(IDC_REJECT_ALL);
+            rejecting = true;
+            continue;
+        }
+        const PhoneOutcome outcome = rejecting ? t.Call(kUnlisted) : t.Call(kListed, line++);
+        const char got = "RDE"[static_cast<int>(outcome.result)];
+        EXPECT_EQ(*verdict, got == 'R' && !outcome.lineOpened ? 'N' : got) << verdict;
+    }
+}
+
+// A start whose list could not be loaded screens with an empty list, modes and all.
+HWND StartWithoutTheList(FaultTest& t)
+{
+    t.Up();
+    EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
+    t.Choose(IDC_REJECT_ALL);
+    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kUnlisted));
+    t.Choose(IDC_BLOCK_BLACKLIST);
+    HWND editor = t.OpenEditor();
+    EXPECT_EQ(Entries{}, t.ListOf(editor));
+    return editor;
+}
+
+void Save(FaultTest& t)
+{
+    t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
+    t.Saw(L"Ostrel");
+}
+
+// Readable again: the editor reads the stored list before it shows any.
+void ListReadAgain(FaultTest& t)
+{
+    t.CloseWithOk(StartWithoutTheList(t));
+    t.m_lock->Unlock();
+    HWND editor = t.OpenEditor();
+    EXPECT_EQ(Entries{kListed}, t.ListOf(editor));
+    t.CloseWithOk(editor);
+    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
+}
+
+// An editor that opened without the stored list never saves over it: refused while the store
+// stays unreadable; once it reads, the stored numbers join the editor's.
+void SaveJoinsTheStoredList(FaultTest& t)
+{
+    HWND editor = StartWithoutTheList(t);
+    t.AddNumber(editor, L"777");
+    Save(t);
+    EXPECT_EQ(Entries{L"777"}, t.ListOf(editor));
+    EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
+    t.m_lock->Unlock();
+    Save(t);
+    EXPECT_EQ((Entries{kListed, L"777"}), t.ListOf(editor));
+    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
+    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
+}
+
+// A value no read could load screened nothing: a save replaces it.
+void SaveReplacesAnUnloadableValue(FaultTest& t)
+{
+    const std::vector<BYTE> before = StoredBytes();
+    HWND editor = StartWithoutTheList(t);
+    EXPECT_EQ(before, StoredBytes()) << "not touched before a save";
+    t.AddNumber(editor, L"777");
+    Save(t);
+    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
+    EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
+}
+
+// A save that cannot be stored says so and keeps the stored, the screened and the editor's list;
+// the user simply saves again. lock: the key is locked after the start and opens again later.
+void SaveFailsAndIsRetried(FaultTest& t, bool lock)
+{
+    t.Up();
+    if (lock)
+        t.m_lock.reset(new LockedSettingsKey);
+    HWND editor = t.OpenEditor();
+    t.AddNumber(editor, L"777");
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const bool fails = !lock || attempt == 1;
+        t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
+        t.Visible(L"Ostrel");
+        EXPECT_EQ(fails ? PhoneResult::Rang : PhoneResult::Dropped, t.Verdict(L"777"))
+            << "while the message is shown";
+        t.Saw(L"Ostrel");
+        EXPECT_EQ((Entries{kListed, L"777"}), t.ListOf(editor));
+        if (lock)
+            t.m_lock->Unlock();
+        EXPECT_EQ(fails ? L"5551234;" : L"5551234;777;", Stored());
+    }
+}
+
+// Said once per dialog; Save, Delete and Operate are out of reach, Add and closing work, and
+// calls are screened while the message is up.
+void WithoutMenuBars(FaultTest& t)
+{
+    t.Go();
+    t.Visible(L"Error");
+    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed)) << "the lines open before the bar";
+    t.Saw(L"Error");
+    ASSERT_NE(nullptr, t.m_main = t.Visible(kTitle));
+    ASSERT_TRUE(Click(GetDlgItem(t.m_main, IDC_SET_BLACKLIST)));
+    t.Saw(L"Error");
+    HWND editor = t.Visible(L"Setting");
+    for (HWND bar = nullptr;
+         (bar = FindWindowExW(nullptr, bar, AYGSHELL_STANDIN_MENUBAR_CLASS, nullptr));)
+        EXPECT_EQ(nullptr, FindWindowExW(bar, nullptr, L"Button", nullptr));
+    t.AddNumber(editor, L"777");
+    EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
+    t.CloseWithOk(editor);
+    PostMessageW(t.m_main, WM_CLOSE, 0, 0);  // what Deactive does
+    EXPECT_EQ(0u, t.WaitForExit());
+}
+
+// The program ends at once, after the message of its row if any, without a main dialog.
+void EndsAtStart(FaultTest& t)
+{
+    t.Go();
+    if (!t.GetParam().sees.empty()) {
+        t.Visible(L"Ostrel");
+        EXPECT_EQ(nullptr, WaitForTopLevelWindow(kTitle, t.ProcessId(), 0));
+        t.Saw(L"Ostrel");
+    }
+    EXPECT_EQ(0u, t.WaitForExit());
 }
 
 // Every control's rectangle in the dialog's client coordinates, and its text.
@@ -289,321 +386,79 @@ void TurnWithoutReLayout(FaultTest& t)
     EXPECT_EQ(before, Layout(t.m_main));
 }
 
-// A start whose list could not be loaded screens with an empty list and leaves the value be.
-void StartWithoutTheList(FaultTest& t)
+// Without the screen's device context the editor's margin is 0, on every size change and
+// every opening; the screen is asked only once.
+void EditorWithoutMargin(FaultTest& t)
 {
     t.Up();
-    EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
-    t.Choose(IDC_REJECT_ALL);  // the modes still work
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kUnlisted));
-    t.Choose(IDC_BLOCK_BLACKLIST);
-    HWND editor = t.OpenEditor();
-    ASSERT_NE(nullptr, editor);
-    EXPECT_EQ(Entries{}, t.ListOf(editor));
+    for (int opening = 1; opening <= 2; ++opening) {
+        HWND editor = t.OpenEditor();
+        EXPECT_EQ(std::vector<LONG>(5, 0), Gaps(editor)) << opening;
+        if (opening == 1) {
+            LandscapeScreen screen;
+            RECT client = {};
+            WAIT_FOR("the editor turned", GetClientRect(editor, &client) && client.right == 320);
+            EXPECT_EQ(std::vector<LONG>(5, 0), Gaps(editor)) << "turned";
+        }
+        t.CloseWithOk(editor);
+    }
 }
 
 const wchar_t kFaulted[] = L"Save faulted, please retry!";
 const wchar_t kFinished[] = L"Save finished!";
-const wchar_t kMenuBarFailed[] = L"SHCreateMenuBar Failed";
-const wchar_t kSocketsFailed[] = L"Windows 套接字初始化失败。";
-const std::string kOneLine = "initialized=1 opened=1 dropped=0 shutdown=1";
+const wchar_t kNoBar[] = L"SHCreateMenuBar Failed";
+const wchar_t kNoSockets[] = L"Windows 套接字初始化失败。";
 
+// clang-format off
 const Fault kFaults[] = {
     // Telephony failures are silent; screening goes on wherever a line could be opened.
-    {"lineInitializeEx fails",
-     Copy::Built,
-     {{L"TAPI_STANDIN_FAIL_INIT", L"1"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         EXPECT_EQ(PhoneResult::Error, t.Verdict(kListed)) << "no telephony application";
-     },
-     {},
-     nullptr,
-     {"initialized=1 opened=0 dropped=0 shutdown=0"}},
+    {"lineInitializeEx fails", L"TAPI_STANDIN_FAIL_INIT=1", Calls, "E/E", {}, nullptr,
+     "initialized=1 opened=0 dropped=0 shutdown=0"},
     {"device 1 cannot agree on a version, device 2 cannot be opened",
-     Copy::Built,
-     {{L"TAPI_STANDIN_LINES", L"4"},
-      {L"TAPI_STANDIN_FAIL_NEGOTIATE", L"1"},
-      {L"TAPI_STANDIN_FAIL_OPEN", L"2"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         for (DWORD line : {0, 1, 2, 3}) {
-             const PhoneOutcome outcome = t.Call(kListed, line);
-             const bool open = line == 0 || line == 3;
-             EXPECT_EQ(open ? PhoneResult::Dropped : PhoneResult::Rang, outcome.result) << line;
-             EXPECT_EQ(open, outcome.lineOpened) << line;
-         }
-     },
-     {},
-     nullptr,
-     {"initialized=1 opened=2 dropped=2 shutdown=1"}},
-    {"lineGetCallInfo fails: every caller has no number",
-     Copy::Built,
-     {{L"TAPI_STANDIN_FAIL_GETCALLINFO", L"1"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
-         t.Choose(IDC_REJECT_ALL);
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kUnlisted));
-     },
-     {},
-     nullptr,
-     {"initialized=1 opened=1 dropped=1 shutdown=1"}},
-    {"lineDrop fails: the call rings on, and so does the next",
-     Copy::Built,
-     {{L"TAPI_STANDIN_FAIL_DROP", L"1"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
-     },
-     {},
-     nullptr,
-     {"initialized=1 opened=1 dropped=2 shutdown=1"}},
-
-    // The settings store. A list that cannot be loaded is neither shown nor touched, and an
-    // editor that opened without it never saves over numbers the user was not shown.
-    {"the key cannot be opened, then can",
-     Copy::Built,
-     {},
-     Key::Locked,
-     [](FaultTest& t) {
-         StartWithoutTheList(t);
-         HWND editor = t.Visible(L"Setting");
-         t.CloseWithOk(editor);
-         t.m_lock->Unlock();
-         ASSERT_NE(nullptr, editor = t.OpenEditor());
-         EXPECT_EQ(Entries{kListed}, t.ListOf(editor)) << "read again before it is shown";
-         t.CloseWithOk(editor);
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
-     },
-     {},
-     nullptr,
-     {"initialized=1 opened=1 dropped=2 shutdown=1"}},
-    {"a save while the key cannot be opened, then can",
-     Copy::Built,
-     {},
-     Key::Locked,
-     [](FaultTest& t) {
-         StartWithoutTheList(t);
-         HWND editor = t.Visible(L"Setting");
-         t.AddNumber(editor, L"777");
-         t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-         t.Saw(L"Ostrel");
-         EXPECT_EQ(Entries{L"777"}, t.ListOf(editor));
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
-         t.m_lock->Unlock();
-         t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-         t.Saw(L"Ostrel");
-         EXPECT_EQ((Entries{kListed, L"777"}), t.ListOf(editor)) << "the stored numbers joined";
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
-     },
-     {kFaulted, kFinished},
-     L"5551234;777;",
-     {"initialized=1 opened=1 dropped=3 shutdown=1"}},
-    {"a value over the read capacity screens nothing and is replaced",
-     Copy::Built,
-     {},
-     Key::OverCapacity,
-     [](FaultTest& t) {
-         const std::vector<BYTE> before = StoredBytes();
-         StartWithoutTheList(t);
-         EXPECT_EQ(before, StoredBytes()) << "not touched before a save";
-         HWND editor = t.Visible(L"Setting");
-         t.AddNumber(editor, L"777");
-         t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-         t.Saw(L"Ostrel");
-         EXPECT_EQ(Entries{L"777"}, t.ListOf(editor));
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
-     },
-     {kFinished},
-     L"777;",
-     {"initialized=1 opened=1 dropped=2 shutdown=1"}},
-    // A save that cannot be stored says so and keeps all three lists: it can simply be retried.
-    {"the key is locked after the start",
-     Copy::Built,
-     {},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         t.m_lock.reset(new LockedSettingsKey);
-         HWND editor = t.OpenEditor();
-         ASSERT_NE(nullptr, editor);
-         t.AddNumber(editor, L"777");
-         t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-         t.Visible(L"Ostrel");
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777")) << "while the message is shown";
-         t.Saw(L"Ostrel");
-         t.m_lock->Unlock();
-         EXPECT_EQ(L"5551234;", Stored());
-         t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-         t.Saw(L"Ostrel");
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
-     },
-     {kFaulted, kFinished},
-     L"5551234;777;",
-     {"initialized=1 opened=1 dropped=1 shutdown=1"}},
-    {"the value cannot be set",
-     Copy::FaultsDll,
-     {{L"FAULTS_FAIL", L"RegSetValueExW"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         HWND editor = t.OpenEditor();
-         ASSERT_NE(nullptr, editor);
-         t.AddNumber(editor, L"777");
-         for (int attempt = 1; attempt <= 2; ++attempt) {
-             t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-             t.Saw(L"Ostrel");
-             EXPECT_EQ((Entries{kListed, L"777"}), t.ListOf(editor));
-             EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
-             EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
-         }
-     },
-     {kFaulted, kFaulted},
-     nullptr,
-     {"RegSetValueExW failed", "RegSetValueExW failed",
-      "initialized=1 opened=1 dropped=2 shutdown=1"}},
-
-    // The shell's menu bar: said once per dialog; Save and Delete are out of reach, Add and
-    // closing work, calls are screened while the message is up.
-    {"the menu bars cannot be created",
-     Copy::Built,
-     {{AYGSHELL_STANDIN_FAIL_CREATEMENUBAR, L"1"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Go();
-         t.Visible(L"Error");
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed)) << "the lines open before the bar";
-         t.Saw(L"Error");
-         ASSERT_NE(nullptr, t.m_main = t.Visible(kTitle));
-         ASSERT_TRUE(Click(GetDlgItem(t.m_main, IDC_SET_BLACKLIST)));
-         t.Saw(L"Error");
-         HWND editor = t.Visible(L"Setting");
-         ASSERT_NE(nullptr, editor);
-         for (HWND bar = nullptr;
-              (bar = FindWindowExW(nullptr, bar, AYGSHELL_STANDIN_MENUBAR_CLASS, nullptr));)
-             EXPECT_EQ(nullptr, FindWindowExW(bar, nullptr, L"Button", nullptr))
-                 << "no Save, Delete";
-         t.AddNumber(editor, L"777");
-         EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
-         t.CloseWithOk(editor);
-         t.Choose(IDC_REJECT_ALL);
-         EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kUnlisted));
-         PostMessageW(t.m_main, WM_CLOSE, 0, 0);  // as Deactive does: Operate is out of reach
-         EXPECT_EQ(0u, t.WaitForExit());
-     },
-     {kMenuBarFailed, kMenuBarFailed},
-     nullptr,
-     {"initialized=1 opened=1 dropped=2 shutdown=1"}},
-
-    // Start-up: a main dialog that cannot be created, or sockets that cannot be started, end
-    // the program without a window and without touching the telephony service.
-    {"the main dialog cannot be created",
-     Copy::FaultsDll,
-     {{L"FAULTS_FAIL", L"DialogBoxParamW"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Go();
-         EXPECT_EQ(0u, t.WaitForExit());
-     },
-     {},
-     nullptr,
-     {"DialogBoxParamW failed", "initialized=0 opened=0 dropped=0 shutdown=0"}},
-    {"the sockets layer refuses",
-     Copy::FakeSockets,
-     {{L"FAKE_WS2_32", L"refuse"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Go();
-         t.Visible(L"Ostrel");
-         EXPECT_EQ(nullptr, WaitForTopLevelWindow(kTitle, t.ProcessId(), 0));
-         t.Saw(L"Ostrel");
-         EXPECT_EQ(0u, t.WaitForExit());
-     },
-     {kSocketsFailed},
-     nullptr,
-     {"startup 1.1", "initialized=0 opened=0 dropped=0 shutdown=0"}},
-    {"the sockets layer offers another version",
-     Copy::FakeSockets,
-     {{L"FAKE_WS2_32", L"version"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Go();
-         t.Saw(L"Ostrel");
-         EXPECT_EQ(0u, t.WaitForExit());
-     },
-     {kSocketsFailed},
-     nullptr,
-     {"startup 1.1", "cleanup", "initialized=0 opened=0 dropped=0 shutdown=0"}},
-    {"no fault: the sockets layer is released at the end",
-     Copy::FakeSockets,
-     {},
-     Key::Readable,
-     [](FaultTest& t) { t.Up(); },
-     {},
-     nullptr,
-     {"startup 1.1", "cleanup", kOneLine}},
-
+     L"TAPI_STANDIN_LINES=4 TAPI_STANDIN_FAIL_NEGOTIATE=1 TAPI_STANDIN_FAIL_OPEN=2", Calls,
+     "DNND/D", {}, nullptr, "initialized=1 opened=2 dropped=3 shutdown=1"},
+    {"lineGetCallInfo fails: no caller has a number", L"TAPI_STANDIN_FAIL_GETCALLINFO=1", Calls,
+     "R/D", {}, nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+    {"lineDrop fails: the call rings on", L"TAPI_STANDIN_FAIL_DROP=1", Calls, "R/R", {}, nullptr,
+     "initialized=1 opened=1 dropped=2 shutdown=1"},
+    // The settings store: a list that cannot be loaded is neither shown nor touched.
+    {"the key cannot be opened, then can", L"locked", ListReadAgain, "", {}, nullptr,
+     "initialized=1 opened=1 dropped=2 shutdown=1"},
+    {"a save while the key cannot be opened, then can", L"locked", SaveJoinsTheStoredList, "",
+     {kFaulted, kFinished}, L"5551234;777;", "initialized=1 opened=1 dropped=3 shutdown=1"},
+    {"the value is over the read capacity", L"over-capacity", SaveReplacesAnUnloadableValue, "",
+     {kFinished}, L"777;", "initialized=1 opened=1 dropped=2 shutdown=1"},
+    {"the key is locked after the start", L"",
+     [](FaultTest& t) { SaveFailsAndIsRetried(t, true); }, "", {kFaulted, kFinished},
+     L"5551234;777;", "initialized=1 opened=1 dropped=1 shutdown=1"},
+    {"the value cannot be set", L"faults.dll FAULTS_FAIL=RegSetValueExW",
+     [](FaultTest& t) { SaveFailsAndIsRetried(t, false); }, "", {kFaulted, kFaulted}, nullptr,
+     "RegSetValueExW failed; RegSetValueExW failed; initialized=1 opened=1 dropped=0 shutdown=1"},
+    // The shell's menu bar.
+    {"the menu bars cannot be created", L"AYGSHELL_STANDIN_FAIL_CREATEMENUBAR=1", WithoutMenuBars,
+     "", {kNoBar, kNoBar}, nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+    // Start-up: no window, and the telephony service is not touched.
+    {"the main dialog cannot be created", L"faults.dll FAULTS_FAIL=DialogBoxParamW", EndsAtStart,
+     "", {}, nullptr, "DialogBoxParamW failed; initialized=0 opened=0 dropped=0 shutdown=0"},
+    {"the sockets layer refuses", L"ws2_32.dll FAKE_WS2_32=refuse", EndsAtStart, "",
+     {kNoSockets}, nullptr, "startup 1.1; initialized=0 opened=0 dropped=0 shutdown=0"},
+    {"the sockets layer offers another version", L"ws2_32.dll FAKE_WS2_32=version", EndsAtStart,
+     "", {kNoSockets}, nullptr, "startup 1.1; cleanup; initialized=0 opened=0 dropped=0 shutdown=0"},
+    {"no failure: the sockets layer is released at the end", L"ws2_32.dll", Calls, "", {},
+     nullptr, "startup 1.1; cleanup; initialized=1 opened=1 dropped=0 shutdown=1"},
     // Re-layout and the editor's margin.
-    {"the landscape template is not there",
-     Copy::NoLandscape,
-     {},
-     Key::Readable,
-     TurnWithoutReLayout,
-     {},
-     nullptr,
-     {"initialized=1 opened=1 dropped=1 shutdown=1"}},
-    {"the landscape template cannot be read",
-     Copy::BadLandscape,
-     {},
-     Key::Readable,
-     TurnWithoutReLayout,
-     {},
-     nullptr,
-     {"initialized=1 opened=1 dropped=1 shutdown=1"}},
-    {"the move batch cannot be opened",
-     Copy::FaultsDll,
-     {{L"FAULTS_FAIL", L"BeginDeferWindowPos"}},
-     Key::Readable,
-     TurnWithoutReLayout,
-     {},
-     nullptr,
-     {"BeginDeferWindowPos failed", "BeginDeferWindowPos failed", "BeginDeferWindowPos failed",
-      "BeginDeferWindowPos failed", "initialized=1 opened=1 dropped=1 shutdown=1"}},
-    // Without the screen's device context the editor's margin is 0, on every size change and
-    // every opening; the screen is asked only once.
-    {"the screen has no device context",
-     Copy::FaultsDll,
-     {{L"FAULTS_FAIL", L"GetDC"}},
-     Key::Readable,
-     [](FaultTest& t) {
-         t.Up();
-         for (int opening = 1; opening <= 2; ++opening) {
-             HWND editor = t.OpenEditor();
-             ASSERT_NE(nullptr, editor) << opening;
-             EXPECT_EQ(std::vector<LONG>(5, 0), Gaps(editor)) << opening;
-             if (opening == 1) {
-                 LandscapeScreen screen;
-                 ASSERT_TRUE(screen.turned);
-                 RECT client = {};
-                 WAIT_FOR("the editor turned",
-                          GetClientRect(editor, &client) && client.right == 320);
-                 EXPECT_EQ(std::vector<LONG>(5, 0), Gaps(editor)) << "turned";
-             }
-             t.CloseWithOk(editor);
-         }
-     },
-     {},
-     nullptr,
-     {"GetDC failed", kOneLine}},
+    {"the landscape template is not there", L"no-landscape", TurnWithoutReLayout, "", {},
+     nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+    {"the landscape template is cut short", L"cut-landscape", TurnWithoutReLayout, "", {},
+     nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+    {"the move batch cannot be opened", L"faults.dll FAULTS_FAIL=BeginDeferWindowPos",
+     TurnWithoutReLayout, "", {}, nullptr, "BeginDeferWindowPos failed; "
+     "BeginDeferWindowPos failed; BeginDeferWindowPos failed; BeginDeferWindowPos failed; "
+     "initialized=1 opened=1 dropped=1 shutdown=1"},
+    {"the screen has no device context", L"faults.dll FAULTS_FAIL=GetDC", EditorWithoutMargin,
+     "", {}, nullptr, "GetDC failed; initialized=1 opened=1 dropped=0 shutdown=1"},
 };
+// clang-format on
 
 TEST_P(FaultTest, IsShownAsTheUserShouldSeeItAndLosesNothing)
 {

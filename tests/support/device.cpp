@@ -45,46 +45,62 @@ std::wstring CopyProgram(const wchar_t* folderName)
     return folder + L"\\Ostrel.exe";
 }
 
+bool ExecutableFile::Load(const std::wstring& path)
+{
+    m_bytes.clear();
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        BYTE chunk[65536];
+        for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
+            m_bytes.insert(m_bytes.end(), chunk, chunk + n);
+        fclose(file);
+    }
+    return m_bytes.size() > sizeof(IMAGE_DOS_HEADER) + sizeof(IMAGE_NT_HEADERS);
+}
+
+bool ExecutableFile::Save(const std::wstring& path) const
+{
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (!file)
+        return false;
+    const bool written = fwrite(m_bytes.data(), 1, m_bytes.size(), file) == m_bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+IMAGE_NT_HEADERS* ExecutableFile::Headers()
+{
+    return reinterpret_cast<IMAGE_NT_HEADERS*>(
+        &m_bytes[reinterpret_cast<IMAGE_DOS_HEADER*>(m_bytes.data())->e_lfanew]);
+}
+
+BYTE* ExecutableFile::At(DWORD rva)
+{
+    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(Headers());
+    for (WORD i = 0; i < Headers()->FileHeader.NumberOfSections; ++i) {
+        if (rva >= sections[i].VirtualAddress &&
+            rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
+            return &m_bytes[sections[i].PointerToRawData + (rva - sections[i].VirtualAddress)];
+    }
+    return nullptr;
+}
+
 std::wstring CopyWithFaultsDll()
 {
     const std::wstring program = CopyProgram(L"ostrel_faults_dll");
-    std::vector<BYTE> file;
-    if (FILE* in = _wfopen(program.c_str(), L"rb")) {
-        BYTE chunk[65536];
-        for (size_t n; (n = fread(chunk, 1, sizeof chunk, in)) > 0;)
-            file.insert(file.end(), chunk, chunk + n);
-        fclose(in);
-    }
-    if (file.size() < sizeof(IMAGE_DOS_HEADER))
+    ExecutableFile file;
+    if (!file.Load(program))
         return {};
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        file.data() + reinterpret_cast<IMAGE_DOS_HEADER*>(file.data())->e_lfanew);
-    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
-    auto at = [&](DWORD rva) -> BYTE* {  // the file's bytes at a loaded address
-        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-            if (rva >= sections[i].VirtualAddress &&
-                rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
-                return file.data() + sections[i].PointerToRawData +
-                    (rva - sections[i].VirtualAddress);
-        }
-        return nullptr;
-    };
     int renamed = 0;  // faults.dll is no longer than either name: the program's code is left alone
-    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
-        at(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(file.At(
+        file.Headers()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
     for (; import && import->Name; ++import) {
-        char* name = reinterpret_cast<char*>(at(import->Name));
+        char* name = reinterpret_cast<char*>(file.At(import->Name));
         if (lstrcmpiA(name, "USER32.dll") == 0 || lstrcmpiA(name, "ADVAPI32.dll") == 0) {
             memset(name, 0, strlen(name));
             memcpy(name, "faults.dll", 10);
             ++renamed;
         }
     }
-    FILE* out = renamed == 2 ? _wfopen(program.c_str(), L"wb") : nullptr;
-    if (!out)
-        return {};
-    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
-    return fclose(out) == 0 && written ? program : std::wstring();
+    return renamed == 2 && file.Save(program) ? program : std::wstring();
 }
 
 std::vector<LONG> Gaps(HWND editor)
