@@ -12,45 +12,31 @@
 
 #include "platform/telephony/unique_handle.h"
 
-// --- Waiting ------------------------------------------------------------------------------
-// For windows of another process Wine offers no event to wait on: they are polled, dispatching
-// this thread's messages in between.
-
-// Polls condition until it holds; false when timeoutMs passed without it holding.
+// Windows of another process have no event to wait on: they are polled, this thread's messages
+// dispatched in between. False when the condition did not hold within timeoutMs.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-// A top-level window with exactly this title, visible or not, of the process (0: any process);
-// null when none appeared within timeoutMs.
+// A top-level window with this title, visible or not, of the process (0: any); null on timeout.
 HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs);
 
-// The visible popup menu of the process; null on timeout. Keys meant for a menu must wait
-// for it: until it is open they go elsewhere.
+// The process's visible popup menu; null on timeout. Keys for a menu must wait until it is open.
 HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs);
-
-// --- Reading window state -----------------------------------------------------------------
 
 std::wstring WindowText(HWND window);  // WM_GETTEXT, any process; empty on failure
 bool IsButtonChecked(HWND button);     // BM_GETCHECK == BST_CHECKED
 HWND FocusOf(HWND window);             // the keyboard focus in the window's thread, or null
 std::vector<std::wstring> ListBoxItems(HWND listBox);
 
-// --- Input --------------------------------------------------------------------------------
-// Each call queues real input and returns whether it was queued; wait for the effect after.
-
-// Presses and releases the left button on the pixel (screen coordinates). A click within the
-// double-click time and distance of the previous one is held back, so it stays a single click.
+// Real input, queued: each returns whether it was; wait for the effect after. A click stays
+// single: one near the last is held back for the double-click time. Click aims at the window's
+// centre or a client point, raising its top-level window when covered; false, without a click,
+// when the window is hidden, disabled, minimised or stays covered.
 bool ClickAt(POINT screenPoint);
-
-// Clicks the centre of the window, or a point of its client area, raising its top-level window
-// first when something covers the point. False, without clicking, when the window is hidden,
-// disabled, on a minimised window, or stays covered.
 bool Click(HWND window);
 bool Click(HWND window, POINT clientPoint);
 
 bool PressKey(WORD virtualKey);      // to the foreground window's focus
 bool TypeText(const wchar_t* text);  // as characters, whatever the keyboard layout
-
-// --- Programs -----------------------------------------------------------------------------
 
 // Variables laid over the inherited environment; an empty value removes the variable.
 using EnvironmentChanges = std::vector<std::pair<std::wstring, std::wstring>>;
@@ -63,7 +49,7 @@ public:
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    // False, with GetLastError set, when it could not be started or the last one still runs.
+    // False, with GetLastError set, when it could not start or the last one still runs.
     [[nodiscard]] bool Start(const std::wstring& executablePath,
                              const std::wstring& workingFolder = {},
                              const EnvironmentChanges& environment = {});
@@ -81,8 +67,6 @@ private:
 
 // The full path of a file in the folder of the running executable.
 std::wstring PathBesideThisProgram(const wchar_t* fileName);
-
-// --- The screen ---------------------------------------------------------------------------
 
 // Resizes the emulated screen (the Wine virtual desktop); true when it took.
 bool SetScreenSize(DWORD width, DWORD height);
