@@ -417,6 +417,8 @@ const Fault kFaults[] = {
     {"device 1 cannot agree on a version, device 2 cannot be opened",
      L"TAPI_STANDIN_LINES=4 TAPI_STANDIN_FAIL_NEGOTIATE=1 TAPI_STANDIN_FAIL_OPEN=2", Calls,
      "DNND/D", {}, nullptr, "initialized=1 opened=2 dropped=3 shutdown=1"},
+    {"no line devices", L"TAPI_STANDIN_LINES=0", Calls, "N/N", {}, nullptr,
+     "initialized=1 opened=0 dropped=0 shutdown=1"},
     {"lineGetCallInfo fails: no caller has a number", L"TAPI_STANDIN_FAIL_GETCALLINFO=1", Calls,
      "R/D", {}, nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
     {"lineDrop fails: the call rings on", L"TAPI_STANDIN_FAIL_DROP=1", Calls, "R/R", {}, nullptr,
