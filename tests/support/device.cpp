@@ -134,14 +134,23 @@ std::vector<BYTE> StoredBytes()
     return bytes;
 }
 
-std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption)
+HWND WaitForVisible(DWORD processId, const wchar_t* title)
 {
-    HWND box = nullptr;
+    HWND window = nullptr;
     if (!WaitUntil(
             [&] {
-                return (box = WaitForTopLevelWindow(caption, processId, 0)) && IsWindowVisible(box);
+                return (window = WaitForTopLevelWindow(title, processId, 0)) &&
+                    IsWindowVisible(window);
             },
             kDeadlineMs))
+        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
+    return window;
+}
+
+std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption)
+{
+    HWND box = WaitForVisible(processId, caption);
+    if (!box)
         return L"<no message box>";
     const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -192,18 +201,6 @@ DWORD Device::WaitForExit()
     DWORD exitCode = 1;
     EXPECT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode)) << "the program to end";
     return exitCode;
-}
-
-HWND Device::Visible(const wchar_t* title)
-{
-    HWND window = nullptr;
-    WaitUntil(
-        [&] {
-            return (window = WaitForTopLevelWindow(title, ProcessId(), 0)) &&
-                IsWindowVisible(window);
-        },
-        kDeadlineMs);
-    return window;
 }
 
 bool Device::NoMessageBox() const

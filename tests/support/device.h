@@ -54,6 +54,8 @@ std::wstring CopyWithFaultsDll();
 // The editor's gaps: of the list box to the left, right and bottom edge, of the edit box to the
 // left one and of "Add" to the right one.
 std::vector<LONG> Gaps(HWND editor);
+// The process's top-level window with this title once it shows; null and a failure on timeout.
+HWND WaitForVisible(DWORD processId, const wchar_t* title);
 // What the user sees at the caption's message box once it is up; then answered with OK.
 std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption);
 
@@ -70,7 +72,7 @@ public:
     DWORD ProcessId() const { return m_program.ProcessId(); }
     DWORD WaitForExit();  // the exit code; fails the test when the program did not end
 
-    HWND Visible(const wchar_t* title);  // a visible top-level window of the program, or null
+    HWND Visible(const wchar_t* title) { return WaitForVisible(ProcessId(), title); }
     std::wstring Answer(const wchar_t* caption) { return AnswerMessageBox(ProcessId(), caption); }
     bool NoMessageBox() const;
     void Choose(int radioButton);
