@@ -2,6 +2,8 @@
 #include "tests/support/device.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "settings/settings_store.h"
 
@@ -47,23 +49,17 @@ std::wstring CopyProgram(const wchar_t* folderName)
 
 bool ExecutableFile::Load(const std::wstring& path)
 {
-    m_bytes.clear();
-    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-        BYTE chunk[65536];
-        for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
-            m_bytes.insert(m_bytes.end(), chunk, chunk + n);
-        fclose(file);
-    }
+    std::ifstream file(path.c_str(), std::ios::binary);
+    m_bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return m_bytes.size() > sizeof(IMAGE_DOS_HEADER) + sizeof(IMAGE_NT_HEADERS);
 }
 
 bool ExecutableFile::Save(const std::wstring& path) const
 {
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (!file)
-        return false;
-    const bool written = fwrite(m_bytes.data(), 1, m_bytes.size(), file) == m_bytes.size();
-    return fclose(file) == 0 && written;
+    std::ofstream file(path.c_str(), std::ios::binary);
+    file.write(reinterpret_cast<const char*>(m_bytes.data()), m_bytes.size());
+    file.close();
+    return !file.fail();
 }
 
 IMAGE_NT_HEADERS* ExecutableFile::Headers()
