@@ -1,134 +1,79 @@
 // The real program while the emulated screen turns: its controls take the landscape template's
 // places and go back, keep their state, and calls are screened all the while.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <map>
-#include <string>
-#include <vector>
-
-#include "platform/telephony/phone_client.h"
-#include "resource.h"
-#include "settings/settings_store.h"
-#include "tests/support/desktop_driver.h"
-#include "ui/dialog_template_walk.h"
+#include "tests/support/device.h"
 
 namespace {
 
-const DWORD kDeadlineMs = 20000;
+using RotationTest = Device;
 
-using Layout = std::map<int, std::wstring>;
-
-std::wstring Show(RECT r)
-{
-    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
-        std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom);
-}
-
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
-}
-
-// Each record's rectangle converted with the font of a hidden dialog made here from the same
-// template, which is the program's dialog's font too.
-struct PixelRects : DialogTemplateVisitor {
-    HWND dialog = nullptr;
-    Layout layout;
-    bool OnHeader(const DialogTemplateHeader&) override { return true; }
-    void OnItem(const DialogItemRecord& item) override
-    {
-        RECT rect = {item.fixed.x, item.fixed.y, item.fixed.x + item.fixed.cx,
-                     item.fixed.y + item.fixed.cy};
-        MapDialogRect(dialog, &rect);
-        layout[item.fixed.id] = Show(rect);
-    }
+// Where each control must be, in pixels of the dialog's client area, worked out by hand from
+// res/Ostrel.rc's dialog units (x, y, cx, cy). The dialog font, "MS Shell Dlg" 9 pt, has base
+// units of 7 x 14 pixels under Wine at 96 dpi: left = x * 7 / 4, top = y * 14 / 8,
+// right = (x + cx) * 7 / 4, bottom = (y + cy) * 14 / 8, each rounded to the nearest pixel.
+struct Place {
+    int id;
+    RECT portrait, landscape;
+};
+const Place kPlaces[] = {
+    {IDC_SET_BLACKLIST, {60, 105, 179, 130}, {74, 82, 193, 107}},      // 34,60,68,14 / 42,47
+    {IDC_ACCEPT_ALL, {37, 49, 203, 67}, {51, 26, 217, 44}},            // 21,28,95,10 / 29,15
+    {IDC_BLOCK_BLACKLIST, {37, 81, 226, 98}, {51, 58, 240, 75}},       // 21,46,108,10 / 29,33
+    {IDC_REJECT_ALL, {35, 151, 212, 168}, {51, 170, 228, 187}},        // 20,86,101,10 / 29,97
+    {IDC_ACCEPT_WHITELIST, {42, 226, 219, 243}, {51, 114, 228, 131}},  // 24,129,101,10 / 29,65
+    {IDC_SET_WHITELIST, {65, 250, 184, 275}, {74, 138, 193, 163}},     // 37,143,68,14 / 42,79
 };
 
-// Where the program's template puts each control, in pixels.
-Layout TemplateLayout(int templateId)
+std::string Show(const RECT& r)
 {
-    HMODULE program = LoadLibraryExW(PathBesideThisProgram(L"Ostrel.exe").c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(templateId), RT_DIALOG);
-    const DWORD size = SizeofResource(program, found);
-    std::vector<DWORD> copy((size + 3) / 4);
-    memcpy(copy.data(), LockResource(LoadResource(program, found)), size);
-    copy[0] &= ~DWORD(WS_VISIBLE);
-    PixelRects rects;
-    rects.dialog = CreateDialogIndirectParamW(program, reinterpret_cast<DLGTEMPLATE*>(copy.data()),
-                                              nullptr, PlainDialogProc, 0);
-    WalkDialogTemplate(reinterpret_cast<const std::uint8_t*>(copy.data()), size, rects);
-    DestroyWindow(rects.dialog);
-    FreeLibrary(program);
-    return rects.layout;
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+        "," + std::to_string(r.bottom);
 }
 
-Layout CurrentLayout(HWND dialog, const Layout& like)
+// Every control's place now, and where it must be.
+std::pair<std::string, std::string> Places(HWND dialog, bool landscape)
 {
-    Layout now;
-    for (const auto& entry : like) {
-        RECT rect = {};
-        GetWindowRect(GetDlgItem(dialog, entry.first), &rect);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-        now[entry.first] = Show(rect);
+    std::string now, expected;
+    for (const Place& place : kPlaces) {
+        RECT r = {};
+        GetWindowRect(GetDlgItem(dialog, place.id), &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        now += Show(r) + " ";
+        expected += Show(landscape ? place.landscape : place.portrait) + " ";
     }
-    return now;
+    return {now, expected};
 }
 
-void Screenshot(HWND dialog, const wchar_t* name)
+TEST_F(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
 {
-    wchar_t folder[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"OSTREL_SCREENSHOT_DIR", folder, MAX_PATH) == 0)
-        return;
-    SetForegroundWindow(dialog);
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }, kDeadlineMs));
-    EXPECT_TRUE(SaveScreenPng((std::wstring(folder) + L"/" + name).c_str()));
-}
-
-TEST(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
-{
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Kelvoro\\Tolvane");
-    ASSERT_EQ(1, WriteNumberList(CString(L"5551234;")));
-    const Layout portrait = TemplateLayout(IDD_OSTREL_DIALOG);
-    const Layout landscape = TemplateLayout(IDD_OSTREL_DIALOG_WIDE);
-    ASSERT_EQ(6u, landscape.size());
-
-    ProgramUnderTest program;
-    ASSERT_TRUE(program.Start(PathBesideThisProgram(L"Ostrel.exe")));
-    HWND dialog = WaitForTopLevelWindow(L"Quellar", program.ProcessId(), kDeadlineMs);
-    ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(WaitForTelephonyApp(kDeadlineMs));
-    ASSERT_TRUE(program.WaitForInputIdle(kDeadlineMs));
-    EXPECT_EQ(portrait, CurrentLayout(dialog, portrait));
-    Screenshot(dialog, L"portrait.png");
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(Places(m_main, false).second, Places(m_main, false).first);
+    SetForegroundWindow(m_main);
+    WAIT_FOR("the main dialog in front", GetForegroundWindow() == m_main);
+    Screenshot(L"portrait.bmp");
 
     // State the turn must leave alone, and a text it must put back.
-    HWND rejectAll = GetDlgItem(dialog, IDC_REJECT_ALL);
-    ASSERT_TRUE(Click(rejectAll));
-    ASSERT_TRUE(WaitUntil([&] { return IsButtonChecked(rejectAll); }, kDeadlineMs));
-    HWND setBlacklist = GetDlgItem(dialog, IDC_SET_BLACKLIST);
+    Choose(IDC_REJECT_ALL);
+    HWND setBlacklist = GetDlgItem(m_main, IDC_SET_BLACKLIST);
     SendMessageW(setBlacklist, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"changed"));
     {
         LandscapeScreen screen;
         ASSERT_TRUE(screen.turned);
-        WaitUntil([&] { return CurrentLayout(dialog, landscape) == landscape; }, kDeadlineMs);
-        EXPECT_EQ(landscape, CurrentLayout(dialog, landscape));
+        WaitUntil([&] { return Places(m_main, true).first == Places(m_main, true).second; },
+                  kDeadlineMs);
+        EXPECT_EQ(Places(m_main, true).second, Places(m_main, true).first);
         for (int id : {IDC_ACCEPT_WHITELIST, IDC_SET_WHITELIST}) {
-            EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, id))) << id;
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_main, id))) << id;
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_main, id))) << id;
         }
-        EXPECT_TRUE(IsButtonChecked(rejectAll));
+        EXPECT_TRUE(IsButtonChecked(GetDlgItem(m_main, IDC_REJECT_ALL)));
         EXPECT_EQ(L"Set Blacklist", WindowText(setBlacklist));
-        PhoneCall call;
-        call.callerNumber = L"5550000";
-        EXPECT_EQ(PhoneResult::Dropped, PlaceCall(call, kDeadlineMs).result)
-            << "screened in the mode chosen before";
-        Screenshot(dialog, L"landscape.png");
+        EXPECT_EQ(PhoneResult::Dropped, Verdict(kUnlisted)) << "in the mode chosen before";
+        Screenshot(L"landscape.bmp");
     }
-    WaitUntil([&] { return CurrentLayout(dialog, portrait) == portrait; }, kDeadlineMs);
-    EXPECT_EQ(portrait, CurrentLayout(dialog, portrait));
+    WaitUntil([&] { return Places(m_main, false).first == Places(m_main, false).second; },
+              kDeadlineMs);
+    EXPECT_EQ(Places(m_main, false).second, Places(m_main, false).first);
 }
 
 }  // namespace

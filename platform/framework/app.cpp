@@ -1,6 +1,8 @@
 // CWinApp: the one application object of the process, and the framework's entry and end.
 #include "afximpl.h"
 
+#include <stdio.h>
+
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
@@ -59,6 +61,15 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
 
 void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
 {
+    // The key is only kept, never written: the end-to-end tests read it from this record.
+    WCHAR szLog[MAX_PATH];
+    const DWORD cchLog = GetEnvironmentVariableW(L"AFX_STANDIN_LOG", szLog, MAX_PATH);
+    if (cchLog > 0 && cchLog < MAX_PATH) {
+        if (FILE* pFile = _wfopen(szLog, L"a")) {
+            fprintf(pFile, "SetRegistryKey %ls\n", lpszRegistryKey);
+            fclose(pFile);
+        }
+    }
     m_strRegistryKey = lpszRegistryKey;
     m_pszRegistryKey = m_strRegistryKey;
     m_strProfileName = m_pszAppName;

@@ -195,7 +195,7 @@ LONG LineService::GetCallInfo(HCALL call, LINECALLINFO* info)
     return result;
 }
 
-LONG LineService::Drop(HCALL call, DWORD userInfoSize)
+LONG LineService::Drop(HCALL call, const char* userInfo, DWORD userInfoSize)
 {
     LONG result = 0;
     HWND window = nullptr;
@@ -224,8 +224,8 @@ LONG LineService::Drop(HCALL call, DWORD userInfoSize)
     }
     if (finishLater)
         PostMessageW(window, kFinishDropMessage, call, 0);
-    AppendLogLine("drop" + Field("call", LogHex(call)) + Field("uui", userInfoSize) +
-                  Field("result", LogResult(result)));
+    AppendLogLine("drop" + Field("call", LogHex(call)) + Field("uui", userInfo ? "given" : "null") +
+                  Field("uuisize", userInfoSize) + Field("result", LogResult(result)));
     return result;
 }
 

@@ -27,7 +27,7 @@ public:
                             DWORD extVersion, DWORD_PTR instance, DWORD privileges,
                             DWORD mediaModes);
     [[nodiscard]] LONG GetCallInfo(HCALL call, LINECALLINFO* info);
-    [[nodiscard]] LONG Drop(HCALL call, DWORD userInfoSize);
+    [[nodiscard]] LONG Drop(HCALL call, const char* userInfo, DWORD userInfoSize);
     [[nodiscard]] LONG Close(HLINE line);
     [[nodiscard]] LONG Shutdown(HLINEAPP app);
 

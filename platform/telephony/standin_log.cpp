@@ -1,6 +1,7 @@
 // Appends the stand-in service's operation records to the file named by TAPI_STANDIN_LOG.
 #include "platform/telephony/standin_log.h"
 
+#include "platform/telephony/standin_protocol.h"
 #include "unique_handle.h"
 
 #include <cstdio>
@@ -27,6 +28,10 @@ void AppendLogLine(const std::string& line)
         return;
     DWORD written = 0;
     WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    file.Reset();  // closed before anyone is told the line is there
+    UniqueKernelHandle logged(CreateEventW(nullptr, FALSE, FALSE, kTelephonyLoggedEvent));
+    if (logged.IsValid())
+        SetEvent(logged.Get());
 }
 
 std::string LogHex(DWORD value)

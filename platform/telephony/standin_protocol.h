@@ -9,6 +9,10 @@
 // Its title is the application's friendly name. The phone tool finds it with FindWindowW.
 const wchar_t kStandInWindowClass[] = L"OstrelTelephonyStandIn";
 
+// An auto-reset event the stand-in sets after each line it appends to its log, so that a
+// test waits for an operation instead of polling the file.
+const wchar_t kTelephonyLoggedEvent[] = L"OstrelTelephonyLogged";
+
 // COPYDATASTRUCT::dwData of the two requests, each sent with WM_COPYDATA.
 const ULONG_PTR kPlaceCallRequest = 0x4F50;  // payload: CallRequest
 const ULONG_PTR kHangUpRequest = 0x4F48;     // payload: HangUpRequest

@@ -40,9 +40,9 @@ STANDIN_EXPORT LONG WINAPI lineGetCallInfoW(HCALL hCall, LPLINECALLINFO lpCallIn
     return LineService::Instance().GetCallInfo(hCall, lpCallInfo);
 }
 
-STANDIN_EXPORT LONG WINAPI lineDrop(HCALL hCall, LPCSTR /*lpsUserUserInfo*/, DWORD dwSize)
+STANDIN_EXPORT LONG WINAPI lineDrop(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
 {
-    return LineService::Instance().Drop(hCall, dwSize);
+    return LineService::Instance().Drop(hCall, lpsUserUserInfo, dwSize);
 }
 
 STANDIN_EXPORT LONG WINAPI lineClose(HLINE hLine)

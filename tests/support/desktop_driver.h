@@ -1,77 +1,81 @@
-// Driving other programs' windows as a user would, for end-to-end tests in the emulated device:
-// waiting for windows, real clicks and keys (SendInput, Wine's hardware input path), reading
-// window state. Everything works across processes; nothing here sleeps without a deadline.
+// Driving other programs in the emulated device as a user would: starting them, finding their
+// windows, real taps and keys (SendInput, Wine's hardware input path), turning the screen and
+// taking screenshots. Everything works across processes; nothing waits without a deadline.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "tests/support/program_under_test.h"
-#include "tests/support/screen_capture.h"
-#include "tests/support/screen_turn.h"
+#include "unique_handle.h"
 
-// --- Waiting ------------------------------------------------------------------------------
-
-// Polls condition until it holds, dispatching this thread's messages between polls.
-// False when timeoutMs passed without it holding.
+// Windows of another process have no event to wait on: they are polled, this thread's messages
+// dispatched in between. False when the condition did not hold within timeoutMs.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-// A top-level window with exactly this title, visible or not, of the process (0: any process);
-// null when none appeared within timeoutMs.
+// A top-level window with this title, visible or not, of the process (0: any); null on timeout.
 HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs);
 
-// A top-level window of the window class, visible or not, of the process (0: any process),
-// e.g. a menu bar that has no title; null when none appeared within timeoutMs.
-HWND WaitForTopLevelWindowOfClass(const wchar_t* className, DWORD processId, DWORD timeoutMs);
-
-// The visible popup menu (TrackPopupMenu or a menu bar's menu) of the process; null on timeout.
-// Wait for it before pressing keys meant for the menu: until it is open they go elsewhere.
+// The process's visible popup menu; null on timeout. Keys for a menu must wait until it is open.
 HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs);
 
-// --- Reading window state -----------------------------------------------------------------
-
-// The text of any window, controls of other processes included (WM_GETTEXT); empty on failure.
-std::wstring WindowText(HWND window);
-
-// BM_GETCHECK == BST_CHECKED for a check box or radio button.
-bool IsButtonChecked(HWND button);
-
-// The process owning the foreground window; 0 when there is none.
-DWORD ForegroundProcessId();
-
-// The window with the keyboard focus in the thread of this window (of any process), or null.
-HWND FocusOf(HWND window);
-
-// Every entry of a list box (of any process), in display order, each read whole.
+std::wstring WindowText(HWND window);  // WM_GETTEXT, any process; empty on failure
+bool IsButtonChecked(HWND button);     // BM_GETCHECK == BST_CHECKED
+HWND FocusOf(HWND window);             // the keyboard focus in the window's thread, or null
 std::vector<std::wstring> ListBoxItems(HWND listBox);
 
-// --- Input --------------------------------------------------------------------------------
-// Each call queues real input and returns whether it was queued; the caller then waits for the
-// effect with WaitUntil. Keys go to the foreground window's focus, as a user's would.
-
-// Moves the mouse pointer onto the pixel (screen coordinates).
-bool MoveMouseTo(POINT screenPoint);
-
-// Moves onto the pixel, then presses and releases the left button there. A click that would
-// land within the double-click time and distance of the previous one is held back until that
-// time has passed, so two clicks never turn into a double click.
+// Real input, queued: each returns whether it was; wait for the effect after. A click stays
+// single: one near the last is held back for the double-click time. Click aims at the window's
+// centre or a client point, raising its top-level window when covered; false, without a click,
+// when the window is hidden, disabled, minimised or stays covered.
 bool ClickAt(POINT screenPoint);
-
-// Clicks the centre of the window, or the point of its client area. The window's top-level
-// window is brought forward first when something covers the point. False, without clicking,
-// when the window is hidden, disabled, on a minimised window, or stays covered.
 bool Click(HWND window);
 bool Click(HWND window, POINT clientPoint);
 
-// Clicks the button with this text in the first top-level window of the class (the front one),
-// waiting until it can be clicked; false when it could not within timeoutMs.
-bool ClickButtonIn(const wchar_t* topLevelClass, const wchar_t* text, DWORD timeoutMs);
+bool PressKey(WORD virtualKey);      // to the foreground window's focus
+bool TypeText(const wchar_t* text);  // as characters, whatever the keyboard layout
 
-// Presses and releases one key (a virtual-key code: VK_DOWN, VK_RETURN, 'A', ...).
-bool PressKey(WORD virtualKey);
+// Variables laid over the inherited environment; an empty value removes the variable.
+using EnvironmentChanges = std::vector<std::pair<std::wstring, std::wstring>>;
 
-// Types the text as characters, independent of the keyboard layout.
-bool TypeText(const wchar_t* text);
+// One program started by a test; terminated (exit code 1) if still running when this ends.
+class ProgramUnderTest {
+public:
+    ProgramUnderTest() = default;
+    ~ProgramUnderTest();
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
+    // False, with GetLastError set, when it could not start or the last one still runs.
+    [[nodiscard]] bool Start(const std::wstring& executablePath,
+                             const std::wstring& workingFolder = {},
+                             const EnvironmentChanges& environment = {});
+    DWORD ProcessId() const { return m_processId; }
+    HANDLE Process() const { return m_process.Get(); }
+    bool IsRunning() const;
+    // Until the fresh program has shown its window and waits for input (start-up only).
+    bool WaitForInputIdle(DWORD timeoutMs) const;
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+
+private:
+    UniqueKernelHandle m_process;
+    DWORD m_processId = 0;
+};
+
+// The full path of a file in the folder of the running executable.
+std::wstring PathBesideThisProgram(const wchar_t* fileName);
+
+// Resizes the emulated screen (the Wine virtual desktop); true when it took.
+bool SetScreenSize(DWORD width, DWORD height);
+
+// The screen in landscape while this lives; in portrait again afterwards, whatever happened.
+struct LandscapeScreen {
+    const bool turned = SetScreenSize(320, 240);
+    ~LandscapeScreen() { SetScreenSize(240, 320); }
+};
+
+// Writes the whole screen to a 24-bit BMP file; false when any step failed.
+bool SaveScreenBmp(const wchar_t* path);

@@ -2,34 +2,27 @@
 #include "tests/support/desktop_driver.h"
 
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
-// How long Click waits for a covered point to come free once its window was brought forward.
-const DWORD kBringForwardMs = 2000;
-
-// The normalised absolute coordinate (0..65535 over the primary screen) of the pixel's middle.
-// Windows and Wine both map back with (value * extent) >> 16 or a rounding of it; the middle
-// of the pixel's range lands on the pixel under either.
-LONG Normalised(int pixel, int extent)
+bool Send(std::vector<INPUT> inputs)
 {
-    return static_cast<LONG>(((2LL * pixel + 1) * 65536) / (2LL * extent));
+    const UINT count = static_cast<UINT>(inputs.size());
+    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
 }
 
-bool OnScreen(POINT point)
-{
-    return point.x >= 0 && point.y >= 0 && point.x < GetSystemMetrics(SM_CXSCREEN) &&
-        point.y < GetSystemMetrics(SM_CYSCREEN);
-}
-
+// Each event carries the point: Wine moves its cursor to the X pointer, outside the device
+// screen, whenever a window appears under it. The coordinate is the middle of the pixel's range
+// of 0..65535, which Windows and Wine both map back onto the pixel.
 INPUT MouseEvent(DWORD flags, POINT point)
 {
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dx = Normalised(point.x, GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = Normalised(point.y, GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = flags;
+    input.mi.dx =
+        static_cast<LONG>((2LL * point.x + 1) * 65536 / (2LL * GetSystemMetrics(SM_CXSCREEN)));
+    input.mi.dy =
+        static_cast<LONG>((2LL * point.y + 1) * 65536 / (2LL * GetSystemMetrics(SM_CYSCREEN)));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     return input;
 }
 
@@ -43,62 +36,9 @@ INPUT KeyEvent(WORD virtualKey, WORD scanCode, DWORD flags)
     return input;
 }
 
-bool Send(std::vector<INPUT>& inputs)
-{
-    const UINT count = static_cast<UINT>(inputs.size());
-    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
-}
+POINT g_lastClick = {-100, -100};
+DWORD g_lastClickTick = 0;
 
-// Keys that sit outside the numeric pad's block on the keyboard: their scan codes are extended.
-bool IsExtendedKey(WORD virtualKey)
-{
-    switch (virtualKey) {
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_HOME:
-    case VK_END:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_INSERT:
-    case VK_DELETE:
-    case VK_DIVIDE:
-    case VK_NUMLOCK:
-    case VK_RCONTROL:
-    case VK_RMENU:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The previous click, to keep the next one from pairing with it into a double click.
-struct PreviousClick {
-    bool made = false;
-    POINT point = {};
-    DWORD tick = 0;
-};
-PreviousClick g_previousClick;
-
-void WaitOutDoubleClick(POINT point)
-{
-    if (!g_previousClick.made)
-        return;
-    const bool nearby =
-        std::abs(point.x - g_previousClick.point.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
-        std::abs(point.y - g_previousClick.point.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
-    if (!nearby)
-        return;
-    // A margin over the double-click time: the input's time stamps are taken a little later.
-    const DWORD quiet = GetDoubleClickTime() + 50;
-    WaitUntil([&] { return GetTickCount() - g_previousClick.tick > quiet; }, quiet + 50);
-}
-
-// The point lies on the window or on one of its children, so a click there reaches the window.
 bool Hits(HWND window, POINT screenPoint)
 {
     HWND hit = WindowFromPoint(screenPoint);
@@ -107,69 +47,58 @@ bool Hits(HWND window, POINT screenPoint)
 
 }  // namespace
 
-bool MoveMouseTo(POINT screenPoint)
+bool ClickAt(POINT point)
 {
-    if (!OnScreen(screenPoint))
+    if (point.x < 0 || point.y < 0 || point.x >= GetSystemMetrics(SM_CXSCREEN) ||
+        point.y >= GetSystemMetrics(SM_CYSCREEN))
         return false;
-    std::vector<INPUT> inputs = {MouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screenPoint)};
-    return Send(inputs);
-}
-
-bool ClickAt(POINT screenPoint)
-{
-    if (!OnScreen(screenPoint))
+    // Near the last click and within the double-click time it would pair into a double click.
+    // The margin: the input's time stamps are taken a little later.
+    if (std::abs(point.x - g_lastClick.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(point.y - g_lastClick.y) <= GetSystemMetrics(SM_CYDOUBLECLK)) {
+        const DWORD quiet = GetDoubleClickTime() + 50;
+        WaitUntil([&] { return GetTickCount() - g_lastClickTick > quiet; }, quiet + 50);
+    }
+    if (!Send({MouseEvent(0, point), MouseEvent(MOUSEEVENTF_LEFTDOWN, point),
+               MouseEvent(MOUSEEVENTF_LEFTUP, point)}))
         return false;
-    WaitOutDoubleClick(screenPoint);
-    // Each event carries the point again. Wine moves its cursor to where the X pointer is
-    // whenever a window appears under it, and that X pointer stays outside the device screen;
-    // a button event on its own would then land wherever such a move left the cursor.
-    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    std::vector<INPUT> inputs = {MouseEvent(at, screenPoint),
-                                 MouseEvent(at | MOUSEEVENTF_LEFTDOWN, screenPoint),
-                                 MouseEvent(at | MOUSEEVENTF_LEFTUP, screenPoint)};
-    if (!Send(inputs))
-        return false;
-    g_previousClick.made = true;
-    g_previousClick.point = screenPoint;
-    g_previousClick.tick = GetTickCount();
+    g_lastClick = point;
+    g_lastClickTick = GetTickCount();
     return true;
 }
 
 bool Click(HWND window)
 {
     RECT client = {};
-    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
-        return false;
-    return Click(window, POINT{client.right / 2, client.bottom / 2});
+    return GetClientRect(window, &client) && client.right > 0 && client.bottom > 0 &&
+        Click(window, POINT{client.right / 2, client.bottom / 2});
 }
 
 bool Click(HWND window, POINT clientPoint)
 {
-    if (!IsWindow(window) || !IsWindowVisible(window) || !IsWindowEnabled(window))
-        return false;
     HWND root = GetAncestor(window, GA_ROOT);
-    if (IsIconic(root))
+    POINT point = clientPoint;
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || IsIconic(root) ||
+        !ClientToScreen(window, &point))
         return false;
-    POINT screenPoint = clientPoint;
-    if (!ClientToScreen(window, &screenPoint))
-        return false;
-    if (!Hits(window, screenPoint)) {
+    if (!Hits(window, point)) {
         // Activation alone leaves the window where it is in Wine: raise it as well.
         SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(root);
-        if (!WaitUntil([&] { return Hits(window, screenPoint); }, kBringForwardMs))
+        if (!WaitUntil([&] { return Hits(window, point); }, 2000))
             return false;
     }
-    return ClickAt(screenPoint);
+    return ClickAt(point);
 }
 
 bool PressKey(WORD virtualKey)
 {
     const WORD scanCode = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    const DWORD extended = IsExtendedKey(virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0;
-    std::vector<INPUT> inputs = {KeyEvent(virtualKey, scanCode, extended),
-                                 KeyEvent(virtualKey, scanCode, extended | KEYEVENTF_KEYUP)};
-    return Send(inputs);
+    // The arrow keys sit outside the numeric pad's block: their scan codes are extended.
+    const DWORD extended =
+        virtualKey >= VK_LEFT && virtualKey <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0;
+    return Send({KeyEvent(virtualKey, scanCode, extended),
+                 KeyEvent(virtualKey, scanCode, extended | KEYEVENTF_KEYUP)});
 }
 
 bool TypeText(const wchar_t* text)

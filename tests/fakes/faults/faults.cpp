@@ -1,7 +1,8 @@
 // faults.dll: stands between a copy of the program and USER32/ADVAPI32 for the calls that Wine
 // cannot be made to refuse from outside: BeginDeferWindowPos (it only allocates), GetDC(NULL)
 // (the screen always has a device context), RegSetValueExW on a key that opened for writing, and
-// DialogBoxParamW on the program's own, well-formed template. The test renames the copy's imports of USER32.dll and ADVAPI32.dll to this file;
+// DialogBoxParamW on the program's own, well-formed template; RegFlushKey only for its record.
+// The test renames the copy's imports of USER32.dll and ADVAPI32.dll to this file;
 // every other function the program imports from them is forwarded to the real one (faults.def,
 // made from the program's import table when it is built).
 // FAULTS_FAIL=<function>: that one of these fails; the others pass the call on. Each call of
@@ -54,6 +55,14 @@ extern "C" LSTATUS WINAPI FaultRegSetValueExW(HKEY key, LPCWSTR name, DWORD rese
     if (Fails("RegSetValueExW"))
         return ERROR_ACCESS_DENIED;
     return RegSetValueExW(key, name, reserved, type, data, size);
+}
+
+// Only logged: a test checks that a save reaches storage.
+extern "C" LSTATUS WINAPI FaultRegFlushKey(HKEY key)
+{
+    if (Fails("RegFlushKey"))
+        return ERROR_ACCESS_DENIED;
+    return RegFlushKey(key);
 }
 
 extern "C" INT_PTR WINAPI FaultDialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND owner,

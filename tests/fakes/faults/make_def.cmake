@@ -5,7 +5,7 @@ execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VAR
 if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
 endif()
-set(own BeginDeferWindowPos DialogBoxParamW GetDC RegSetValueExW)
+set(own BeginDeferWindowPos DialogBoxParamW GetDC RegFlushKey RegSetValueExW)
 set(def "LIBRARY faults.dll\nEXPORTS\n")
 set(library "")
 string(REPLACE "\n" ";" lines "${dump}")

@@ -1,0 +1,296 @@
+// The real program in the emulated device, driven and read as its user and the phone would.
+#include "tests/support/device.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "settings/settings_store.h"
+
+namespace {
+
+const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
+
+}  // namespace
+
+std::wstring TempPath(const std::wstring& name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return folder + name;
+}
+
+std::vector<std::string> Lines(const std::wstring& path, const char* prefix)
+{
+    std::vector<std::string> lines;
+    if (FILE* file = _wfopen(path.c_str(), L"r")) {
+        char line[512];
+        while (fgets(line, sizeof line, file)) {
+            if (strncmp(line, prefix, strlen(prefix)) == 0)
+                lines.emplace_back(line, strcspn(line, "\r\n"));
+        }
+        fclose(file);
+    }
+    return lines;
+}
+
+std::wstring CopyProgram(const wchar_t* folderName)
+{
+    const std::wstring folder = TempPath(folderName);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* file :
+         {L"Ostrel.exe", L"aygshell.dll", L"tapi32.dll", L"faults\\faults.dll"}) {
+        const std::wstring name = wcsrchr(file, L'\\') ? wcsrchr(file, L'\\') + 1 : file;
+        if (!CopyFileW(PathBesideThisProgram(file).c_str(), (folder + L"\\" + name).c_str(), FALSE))
+            return {};
+    }
+    return folder + L"\\Ostrel.exe";
+}
+
+bool ExecutableFile::Load(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    m_bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return m_bytes.size() > sizeof(IMAGE_DOS_HEADER) + sizeof(IMAGE_NT_HEADERS);
+}
+
+bool ExecutableFile::Save(const std::wstring& path) const
+{
+    std::ofstream file(path.c_str(), std::ios::binary);
+    file.write(reinterpret_cast<const char*>(m_bytes.data()), m_bytes.size());
+    file.close();
+    return !file.fail();
+}
+
+IMAGE_NT_HEADERS* ExecutableFile::Headers()
+{
+    return reinterpret_cast<IMAGE_NT_HEADERS*>(
+        &m_bytes[reinterpret_cast<IMAGE_DOS_HEADER*>(m_bytes.data())->e_lfanew]);
+}
+
+BYTE* ExecutableFile::At(DWORD rva)
+{
+    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(Headers());
+    for (WORD i = 0; i < Headers()->FileHeader.NumberOfSections; ++i) {
+        if (rva >= sections[i].VirtualAddress &&
+            rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
+            return &m_bytes[sections[i].PointerToRawData + (rva - sections[i].VirtualAddress)];
+    }
+    return nullptr;
+}
+
+std::wstring CopyWithFaultsDll()
+{
+    const std::wstring program = CopyProgram(L"ostrel_faults_dll");
+    ExecutableFile file;
+    if (!file.Load(program))
+        return {};
+    int renamed = 0;  // faults.dll is no longer than either name: the program's code is left alone
+    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(file.At(
+        file.Headers()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+    for (; import && import->Name; ++import) {
+        char* name = reinterpret_cast<char*>(file.At(import->Name));
+        if (lstrcmpiA(name, "USER32.dll") == 0 || lstrcmpiA(name, "ADVAPI32.dll") == 0) {
+            memset(name, 0, strlen(name));
+            memcpy(name, "faults.dll", 10);
+            ++renamed;
+        }
+    }
+    return renamed == 2 && file.Save(program) ? program : std::wstring();
+}
+
+std::vector<LONG> Gaps(HWND editor)
+{
+    RECT client = {}, rects[3] = {};
+    GetClientRect(editor, &client);
+    const int ids[] = {IDC_NUMBER_LIST, IDC_NUMBER_EDIT, IDC_ADD};
+    for (int i = 0; i < 3; ++i) {
+        GetWindowRect(GetDlgItem(editor, ids[i]), &rects[i]);
+        MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&rects[i]), 2);
+    }
+    return {rects[0].left, client.right - rects[0].right, client.bottom - rects[0].bottom,
+            rects[1].left, client.right - rects[2].right};
+}
+
+std::wstring Stored()
+{
+    CString text;
+    return ReadNumberList(text) ? std::wstring(text) : L"<not read>";
+}
+
+std::vector<BYTE> StoredBytes()
+{
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, nullptr,
+                     &size) != 0)
+        return {};
+    std::vector<BYTE> bytes(size);
+    RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(),
+                 &size);
+    return bytes;
+}
+
+HWND WaitForVisible(DWORD processId, const wchar_t* title)
+{
+    HWND window = nullptr;
+    if (!WaitUntil(
+            [&] {
+                return (window = WaitForTopLevelWindow(title, processId, 0)) &&
+                    IsWindowVisible(window);
+            },
+            kDeadlineMs))
+        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
+    return window;
+}
+
+std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption)
+{
+    HWND box = WaitForVisible(processId, caption);
+    if (!box)
+        return L"<no message box>";
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
+    return text;
+}
+
+Device::Device()
+    : m_builtProgram(PathBesideThisProgram(L"Ostrel.exe")),
+      m_telephonyLog(TempPath(L"e2e_telephony.log")),
+      m_faultsLog(TempPath(L"e2e_faults.log")),
+      m_frameworkLog(TempPath(L"e2e_framework.log")),
+      m_logged(CreateEventW(nullptr, FALSE, FALSE, kTelephonyLoggedEvent))
+{
+}
+
+void Device::SetUp()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKeyPath);
+    ASSERT_EQ(1, WriteNumberList(CString(L"5551234;")));
+    for (const std::wstring* log : {&m_telephonyLog, &m_faultsLog, &m_frameworkLog})
+        DeleteFileW(log->c_str());
+    WAIT_FOR("an earlier test's program to end", !FindWindowW(nullptr, kTitle));
+}
+
+void Device::Launch(EnvironmentChanges environment, const std::wstring& exe)
+{
+    environment.emplace_back(L"TAPI_STANDIN_LOG", m_telephonyLog);
+    environment.emplace_back(L"FAULTS_LOG", m_faultsLog);
+    // The framework's settings key and the sockets fake's calls, in the order they happen.
+    environment.emplace_back(L"AFX_STANDIN_LOG", m_frameworkLog);
+    environment.emplace_back(L"FAKE_WS2_32_LOG", m_frameworkLog);
+    ASSERT_TRUE(m_program.Start(exe.empty() ? m_builtProgram : exe, {}, environment));
+}
+
+void Device::Start(EnvironmentChanges environment, const std::wstring& exe)
+{
+    Launch(std::move(environment), exe);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_NE(nullptr, m_main = Visible(kTitle)) << "the main dialog";
+    // A modal dialog is shown for good the first time its queue runs empty.
+    ASSERT_TRUE(m_program.WaitForInputIdle(kDeadlineMs));
+    WaitLogged("initialize");
+}
+
+DWORD Device::WaitForExit()
+{
+    DWORD exitCode = 1;
+    EXPECT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode)) << "the program to end";
+    return exitCode;
+}
+
+bool Device::NoMessageBox() const
+{
+    return !WaitForTopLevelWindow(L"Error", ProcessId(), 0) &&
+        !WaitForTopLevelWindow(L"Ostrel", ProcessId(), 0);
+}
+
+void Device::Choose(int radioButton)
+{
+    HWND radio = GetDlgItem(m_main, radioButton);
+    ASSERT_TRUE(Click(radio));
+    WAIT_FOR("the radio button to be checked", IsButtonChecked(radio));
+}
+
+void Device::Tap(const wchar_t* stripClass, const wchar_t* text)
+{
+    WAIT_FOR(L"a tap on " + std::wstring(text),
+             Click(FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr), nullptr,
+                                 L"Button", text)));
+}
+
+// "Operate" with a tap, then the item with a tap: the menu's three items share its height.
+void Device::Operate(OperateItem item)
+{
+    SetForegroundWindow(m_main);
+    WAIT_FOR("the main dialog in front", GetForegroundWindow() == m_main);
+    Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate");
+    HWND menu = WaitForPopupMenu(ProcessId(), kDeadlineMs);
+    ASSERT_NE(nullptr, menu) << "Operate's menu";
+    RECT client = {};
+    ASSERT_TRUE(GetClientRect(menu, &client));
+    ASSERT_TRUE(Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6}));
+}
+
+void Device::Deactivate()
+{
+    Operate(kDeactiveItem);
+    EXPECT_EQ(0u, WaitForExit());
+}
+
+HWND Device::OpenEditor()
+{
+    EXPECT_TRUE(Click(GetDlgItem(m_main, IDC_SET_BLACKLIST)));
+    return Visible(L"Setting");
+}
+
+void Device::AddNumber(HWND editor, const wchar_t* number)
+{
+    const size_t before = ListOf(editor).size();
+    HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
+    // Keys go where the focus is when they arrive: type only once the tap has put it here.
+    ASSERT_TRUE(Click(edit));
+    WAIT_FOR("the focus in the number field", FocusOf(edit) == edit);
+    ASSERT_TRUE(TypeText(number));
+    WAIT_FOR("the typed number", WindowText(edit) == number);
+    ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
+    WAIT_FOR("one more entry", ListOf(editor).size() == before + 1);
+    EXPECT_EQ(L"", WindowText(edit));
+}
+
+void Device::CloseWithOk(HWND dialog)
+{
+    Tap(AYGSHELL_STANDIN_TITLE_CLASS, L"ok");
+    WAIT_FOR("the dialog to close", !IsWindow(dialog));
+}
+
+void Device::Screenshot(const wchar_t* name)
+{
+    CreateDirectoryW(PathBesideThisProgram(L"..\\screenshots").c_str(), nullptr);
+    const std::wstring path = PathBesideThisProgram(L"..\\screenshots\\") + name;
+    EXPECT_TRUE(SaveScreenBmp(path.c_str()));
+}
+
+PhoneOutcome Device::Call(const wchar_t* number, DWORD line)
+{
+    PhoneCall call;
+    call.callerNumber = number;
+    call.line = line;
+    return PlaceCall(call, kDeadlineMs);
+}
+
+std::vector<TelephonyLogEntry> Device::Log(const char* operation) const
+{
+    return LogEntries(ReadTelephonyLog(m_telephonyLog), operation);
+}
+
+void Device::WaitLogged(const char* operation, size_t count)
+{
+    const ULONGLONG deadline = GetTickCount64() + kDeadlineMs;
+    while (Log(operation).size() < count) {
+        const ULONGLONG now = GetTickCount64();
+        ASSERT_TRUE(now < deadline &&
+                    WaitForSingleObject(m_logged.Get(), DWORD(deadline - now)) == WAIT_OBJECT_0)
+            << "waited for " << count << " '" << operation << "' lines in the telephony log";
+    }
+}

@@ -1,0 +1,101 @@
+// The fixture of every end-to-end test: the real Ostrel.exe in the emulated device, tapped as
+// its user taps it, called through the telephony stand-in, and read back from its windows, the
+// stand-in's log and the registry. Each test starts with the list "5551234;" stored.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "aygshell_standin.h"
+#include "platform/telephony/phone_client.h"
+#include "platform/telephony/standin_protocol.h"
+#include "resource.h"
+#include "settings/settings_store.h"
+#include "tests/support/desktop_driver.h"
+
+const DWORD kDeadlineMs = 20000;
+const wchar_t kTitle[] = L"Quellar";
+const wchar_t kListed[] = L"5551234";
+const wchar_t kUnlisted[] = L"5550000";
+using Entries = std::vector<std::wstring>;
+
+// Operate's items, from the top.
+enum OperateItem { kHelpItem = 1, kRunBackgroundItem, kDeactiveItem };
+
+// Fails the test with what it waited for when the condition does not hold within the deadline.
+#define WAIT_FOR(what, condition)                                                                  \
+    ASSERT_TRUE(WaitUntil([&] { return (condition); }, kDeadlineMs)) << "waited for " << what
+
+std::wstring TempPath(const std::wstring& name);
+// A text file's lines that start with the prefix; none when it does not exist.
+std::vector<std::string> Lines(const std::wstring& path, const char* prefix = "");
+std::wstring Stored();            // the stored list as the program reads it, or "<not read>"
+std::vector<BYTE> StoredBytes();  // the stored value's raw bytes; empty when it cannot be read
+// The program and the stand-ins it loads, copied into a folder of their own; empty on failure.
+std::wstring CopyProgram(const wchar_t* folderName);
+// An executable file's bytes, changed in place and written back.
+class ExecutableFile {
+public:
+    bool Load(const std::wstring& path);
+    bool Save(const std::wstring& path) const;
+    IMAGE_NT_HEADERS* Headers();
+    BYTE* At(DWORD rva);  // the bytes that load at this address, or null
+
+private:
+    std::vector<BYTE> m_bytes;
+};
+
+// A copy whose imports of USER32.dll and ADVAPI32.dll name faults.dll instead (tests/fakes/faults).
+std::wstring CopyWithFaultsDll();
+// The editor's gaps: of the list box to the left, right and bottom edge, of the edit box to the
+// left one and of "Add" to the right one.
+std::vector<LONG> Gaps(HWND editor);
+// The process's top-level window with this title once it shows; null and a failure on timeout.
+HWND WaitForVisible(DWORD processId, const wchar_t* title);
+// What the user sees at the caption's message box once it is up; then answered with OK.
+std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption);
+
+class Device : public ::testing::Test {
+public:
+    Device();
+    void SetUp() override;
+
+    // Starts the program (the built one when exe is empty) and waits until its main dialog is
+    // shown, waits for input and has asked the telephony service for its lines.
+    void Start(EnvironmentChanges environment = {}, const std::wstring& exe = {});
+    // Only starts it, with the fixture's logs.
+    void Launch(EnvironmentChanges environment = {}, const std::wstring& exe = {});
+    DWORD ProcessId() const { return m_program.ProcessId(); }
+    DWORD WaitForExit();  // the exit code; fails the test when the program did not end
+
+    HWND Visible(const wchar_t* title) { return WaitForVisible(ProcessId(), title); }
+    std::wstring Answer(const wchar_t* caption) { return AnswerMessageBox(ProcessId(), caption); }
+    bool NoMessageBox() const;
+    void Choose(int radioButton);
+    void Tap(const wchar_t* stripClass, const wchar_t* text);  // the front strip's button
+    void Operate(OperateItem item);
+    void Deactivate();  // Operate -> "Deactive"; the program ends with exit code 0
+    HWND OpenEditor();
+    void AddNumber(HWND editor, const wchar_t* number);
+    static Entries ListOf(HWND editor) { return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST)); }
+    void CloseWithOk(HWND dialog);
+    void Screenshot(const wchar_t* name);  // into the build's screenshots folder
+
+    PhoneOutcome Call(const wchar_t* number, DWORD line = 0);
+    PhoneResult Verdict(const wchar_t* number) { return Call(number).result; }
+    std::vector<TelephonyLogEntry> Log(const char* operation) const;
+    // Waits, on the stand-in's event, until the log holds count lines of the operation.
+    void WaitLogged(const char* operation, size_t count = 1);
+
+    const std::wstring m_builtProgram;
+    const std::wstring m_telephonyLog, m_faultsLog, m_frameworkLog;
+    ProgramUnderTest m_program;
+    HWND m_main = nullptr;
+
+private:
+    UniqueKernelHandle m_logged;  // set by the stand-in whenever it logs an operation
+};
