@@ -124,6 +124,7 @@ def drive(web_port):
         WebDriverWait(page, 30).until(lambda p: marked(p, "Block Quellar Only"))
         check(size(page) == [240, 320], f"the page shows {size(page)}, not 240 x 320")
         if "OSTREL_SCREENSHOT_DIR" in os.environ:
+            os.makedirs(os.environ["OSTREL_SCREENSHOT_DIR"], exist_ok=True)
             page.save_screenshot(os.path.join(os.environ["OSTREL_SCREENSHOT_DIR"], "web.png"))
 
         tap(page, "Reject All Calls")
