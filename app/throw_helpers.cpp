@@ -6,14 +6,15 @@
 // the duplicate, and this file must grow by that helper.
 #include <new>
 
+// The names are the library's, reserved to it: replacing them is the point.
 namespace std {
 
-void __throw_bad_alloc()
+void __throw_bad_alloc()  // NOLINT(bugprone-reserved-identifier)
 {
     throw bad_alloc();
 }
 
-void __throw_bad_array_new_length()
+void __throw_bad_array_new_length()  // NOLINT(bugprone-reserved-identifier)
 {
     throw bad_array_new_length();
 }
