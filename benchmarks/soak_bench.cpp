@@ -30,9 +30,14 @@ const DWORD kDeadlineMs = 20000;
 const int kCallsPerRound = 100;
 using Entries = std::vector<std::wstring>;
 
+HANDLE g_program = nullptr;  // ended on a failure, so that no copy outlives the bench
+int g_calls = 0;             // ended on a failure, so that no copy outlives the bench
+
 [[noreturn]] void Fail(const char* what)
 {
-    std::fprintf(stderr, "soak_bench: %s\n", what);
+    std::fprintf(stderr, "soak_bench: after %d calls: %s\n", g_calls, what);
+    if (g_program)
+        TerminateProcess(g_program, 1);
     std::exit(1);
 }
 
@@ -124,6 +129,7 @@ public:
         Require(m_program.Start(PathBesideThisProgram(L"Ostrel.exe"), {},
                                 {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_COUNT_HEAP", L"1"}}),
                 "could not start the program");
+        g_program = m_program.Process();
         m_main = Visible(L"Quellar");
         Require(m_program.WaitForInputIdle(kDeadlineMs) && WaitForTelephonyApp(kDeadlineMs),
                 "the program did not open its lines");
@@ -255,7 +261,7 @@ private:
             Drops(call.callerNumber) ? PhoneResult::Dropped : PhoneResult::Rang;
         const PhoneOutcome got = PlaceCall(call, kDeadlineMs);
         Require(got.error.empty(), "a call was not answered");
-        ++m_calls;
+        g_calls = ++m_calls;
         if (got.result != expected) {
             ++m_wrongVerdicts;
             std::fprintf(stderr, "soak_bench: call %d from \"%ls\" in mode %d: wrong verdict\n",
