@@ -3,9 +3,10 @@
 // saved every other round, the screen turned and back, help opened and closed. Every verdict is
 // checked against the screening rules as the user reads them. At the end of every round of 100
 // calls, in the same state, it reads the program's handles, private memory and heap counts (the
-// telephony stand-in counts the heap calls of the program's executable); the first round warms
-// up. Prints one tab-separated row per figure for ./bench's table.
-//   soak_bench.exe [CALLS]     CALLS at least 200, 10000 by default
+// telephony stand-in counts the heap calls of the program's executable). The first five rounds
+// warm up: by their end the list has had its longest length and every window has been shown.
+// Prints one tab-separated row per figure for ./bench's table.
+//   soak_bench.exe [CALLS]     CALLS at least 700, 10000 by default
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -28,6 +29,7 @@ namespace {
 
 const DWORD kDeadlineMs = 20000;
 const int kCallsPerRound = 100;
+const int kWarmUpRounds = 5;
 using Entries = std::vector<std::wstring>;
 
 HANDLE g_program = nullptr;  // ended on a failure, so that no copy outlives the bench
@@ -163,8 +165,8 @@ public:
 
     void Report() const
     {
-        Require(m_readings.size() >= 2, "too few rounds");
-        const Reading& warm = m_readings[1];
+        Require(m_readings.size() > kWarmUpRounds, "too few rounds");
+        const Reading& warm = m_readings[kWarmUpRounds - 1];
         const Reading& end = m_readings.back();
         const double calls = end.calls - warm.calls;
         const double heapPerCall = (end.liveBytes - warm.liveBytes) / calls;
@@ -375,7 +377,8 @@ private:
 
 int wmain(int argc, wchar_t** argv)
 {
-    const int calls = argc > 1 ? std::max(_wtoi(argv[1]), 2 * kCallsPerRound) : 10000;
+    const int calls =
+        argc > 1 ? std::max(_wtoi(argv[1]), (kWarmUpRounds + 2) * kCallsPerRound) : 10000;
     Soak soak(calls);
     soak.Run();
     soak.Report();
