@@ -175,11 +175,12 @@ public:
             calls;
         std::printf("row\tsoak: wrong verdicts in %d calls\t%d\t-\t-\t0\t%s\n", m_calls,
                     m_wrongVerdicts, m_wrongVerdicts == 0 ? "yes" : "no");
+        // Reported, not judged: a block may be freed just after the calls counted; the bytes
+        // held below tell whether anything stays.
         std::printf("row\tsoak: heap allocations and frees per screened call\t%.2f, %.2f\t-\t-\t"
-                    "as many frees as allocations\t%s\n",
+                    "reported\t-\n",
                     m_screenedAllocations / double(m_screenedCalls),
-                    m_screenedFrees / double(m_screenedCalls),
-                    m_screenedAllocations == m_screenedFrees ? "yes" : "no");
+                    m_screenedFrees / double(m_screenedCalls));
         std::printf("row\tsoak: heap bytes held, after warm-up and at the end; bytes per call\t"
                     "%lld, %lld; %.3f\t-\t-\t~0 bytes per call (below 1)\t%s\n",
                     warm.liveBytes, end.liveBytes, heapPerCall, heapPerCall < 1 ? "yes" : "no");
