@@ -1,7 +1,7 @@
 // The Win32 side of the template re-layout: the walk reads the bytes, this moves the controls.
 #include "ui/template_layout.h"
 
-#include <string>
+#include <afxstr.h>
 
 #include "unique_handle.h"
 
@@ -69,11 +69,15 @@ private:
     int m_unnamedStatics = 0;
 };
 
-std::wstring FieldText(const TemplateField& field)
+// The framework's string, not std::wstring: its library instantiation would add tens of KB.
+CString FieldText(const TemplateField& field)
 {
-    std::wstring text(field.length, L'\0');
-    for (std::size_t i = 0; i < field.length; ++i)
-        text[i] = static_cast<wchar_t>(TemplateFieldUnit(field, i));
+    CString text;
+    const int length = static_cast<int>(field.length);
+    LPWSTR units = text.GetBuffer(length);
+    for (int i = 0; i < length; ++i)
+        units[i] = static_cast<wchar_t>(TemplateFieldUnit(field, static_cast<std::size_t>(i)));
+    text.ReleaseBuffer(length);
     return text;
 }
 
@@ -147,7 +151,7 @@ void RefreshControlFromTemplate(HMODULE module, HWND dialog, const DialogItemFix
     case kClassButton:
     case kClassStatic:
         if (!text.isOrdinal)
-            SetDlgItemTextW(dialog, id, FieldText(text).c_str());
+            SetDlgItemTextW(dialog, id, FieldText(text));
         else if ((item.style & SS_TYPEMASK) == SS_ICON)
             ReplaceImage(module, dialog, id, IMAGE_ICON, text.ordinal);
         else if ((item.style & SS_TYPEMASK) == SS_BITMAP)

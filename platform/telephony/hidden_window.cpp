@@ -1,6 +1,7 @@
 // The stand-in service's hidden window: its class, its procedure and its owner.
 #include "platform/telephony/hidden_window.h"
 
+#include "platform/telephony/heap_counter.h"
 #include "platform/telephony/line_service.h"
 #include "platform/telephony/standin_protocol.h"
 
@@ -43,6 +44,13 @@ LRESULT CALLBACK HiddenWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case kFinishDropMessage:
         LineService::Instance().FinishDrop(static_cast<HCALL>(wParam));
         return 0;
+    case kHeapCountsMessage: {
+        HeapCounts counts;
+        if (!CurrentHeapCounts(counts))
+            return -1;
+        const std::int64_t fields[] = {counts.allocations, counts.frees, counts.liveBytes};
+        return wParam < 3 ? static_cast<LRESULT>(fields[wParam]) : -1;
+    }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 #include "platform/telephony/line_service.h"
 
 #include "platform/telephony/call_info_record.h"
+#include "platform/telephony/heap_counter.h"
 #include "platform/telephony/standin_log.h"
 
 #include <algorithm>
@@ -58,6 +59,11 @@ LONG LineService::Initialize(HLINEAPP* app, LINECALLBACK callback, const wchar_t
 
     HiddenWindow window = result == 0 ? CreateHiddenWindow(name) : HiddenWindow();
     if (result == 0 && !window.IsValid())
+        result = LINEERR_OPERATIONFAILED;
+    // Once per process: the executable's heap calls from here on.
+    static const bool counting =
+        result == 0 && config.countHeap && CountHeapCallsOf(GetModuleHandleW(nullptr));
+    if (result == 0 && config.countHeap && !counting)
         result = LINEERR_OPERATIONFAILED;
 
     HLINEAPP handle = 0;

@@ -99,6 +99,7 @@ bool ReadStandInConfig(StandInConfig& config, std::string& error)
         {L"TAPI_STANDIN_FAIL_INIT", &read.failInit},
         {L"TAPI_STANDIN_FAIL_GETCALLINFO", &read.failGetCallInfo},
         {L"TAPI_STANDIN_FAIL_DROP", &read.failDrop},
+        {L"TAPI_STANDIN_COUNT_HEAP", &read.countHeap},
     };
     for (const SwitchVariable& item : switches) {
         if (!ParseSwitch(Variable(item.name), *item.out)) {

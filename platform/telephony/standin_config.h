@@ -13,6 +13,7 @@ struct StandInConfig {
     bool failInit = false;          // TAPI_STANDIN_FAIL_INIT=1
     bool failGetCallInfo = false;   // TAPI_STANDIN_FAIL_GETCALLINFO=1
     bool failDrop = false;          // TAPI_STANDIN_FAIL_DROP=1
+    bool countHeap = false;         // TAPI_STANDIN_COUNT_HEAP=1
 };
 
 const DWORD kMaxStandInLines = 64;

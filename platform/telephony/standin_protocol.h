@@ -17,6 +17,12 @@ const wchar_t kTelephonyLoggedEvent[] = L"OstrelTelephonyLogged";
 const ULONG_PTR kPlaceCallRequest = 0x4F50;  // payload: CallRequest
 const ULONG_PTR kHangUpRequest = 0x4F48;     // payload: HangUpRequest
 
+// Sent (not as WM_COPYDATA) to the hidden window of an application started with
+// TAPI_STANDIN_COUNT_HEAP=1: answers the HeapCounts field that wParam names, 0 allocations,
+// 1 frees, 2 live bytes, of the application's executable since it initialised; -1 when it
+// is not counted.
+const UINT kHeapCountsMessage = WM_APP + 0x4F43;
+
 // CallRequest::flags
 const std::uint32_t kNoCallerIdNotification = 0x01;  // only the new-call and offering notifications
 const std::uint32_t kNoTerminator = 0x02;            // caller text without its terminating zero

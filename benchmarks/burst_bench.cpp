@@ -1,0 +1,199 @@
+// A spam wave on the real program: calls on four line devices from 200 senders at once, far
+// faster than one thread screens them, so that their notifications queue up on the program's
+// one user-interface thread; half of the callers are listed. The second of three such waves
+// meets the list editor's modal loop. Before the waves, calls one at a time give the one-call
+// figures.
+// Prints one tab-separated row per figure for ./bench's table.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "aygshell_standin.h"
+#include "platform/telephony/phone_client.h"
+#include "resource.h"
+#include "settings/settings_store.h"
+#include "tests/support/desktop_driver.h"
+
+namespace {
+
+const DWORD kDeadlineMs = 60000;
+const DWORD kLines = 4;
+const int kSenders = 200;
+const int kCalls = 3 * kSenders;
+const int kOneAtATime = 100;
+
+double Now()
+{
+    static const double ticksPerSecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / ticksPerSecond;
+}
+
+HANDLE g_program = nullptr;  // ended on a failure, so that no copy outlives the bench
+
+[[noreturn]] void Fail(const char* what)
+{
+    std::fprintf(stderr, "burst_bench: %s\n", what);
+    if (g_program)
+        TerminateProcess(g_program, 1);
+    std::exit(1);
+}
+
+// Callers 5550100 to 5550119 in turn; the list holds the first ten.
+std::wstring Caller(int call)
+{
+    return L"55501" + std::to_wstring(10 + call % 20);
+}
+
+bool Listed(int call)
+{
+    return call % 20 < 10;
+}
+
+struct Answer {
+    bool answered = false;
+    bool right = false;
+    double seconds = 0;  // placed until answered
+};
+
+Answer Place(int call)
+{
+    PhoneCall phoneCall;
+    phoneCall.callerNumber = Caller(call);
+    phoneCall.line = static_cast<DWORD>(call) % kLines;
+    const double start = Now();
+    const PhoneOutcome outcome = PlaceCall(phoneCall, kDeadlineMs);
+    Answer answer;
+    answer.seconds = Now() - start;
+    answer.answered = outcome.result != PhoneResult::Error;
+    answer.right = outcome.lineOpened &&
+        outcome.result == (Listed(call) ? PhoneResult::Dropped : PhoneResult::Rang);
+    return answer;
+}
+
+HWND VisibleWindow(const wchar_t* title, DWORD processId)
+{
+    HWND window = WaitForTopLevelWindow(title, processId, 0);
+    return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+struct Summary {
+    int wrong = 0;
+    int lost = 0;
+    double worstDrop = 0;  // seconds
+    double medianDrop = 0;
+};
+
+Summary Summarise(const std::vector<Answer>& answers)
+{
+    Summary summary;
+    std::vector<double> drops;
+    for (size_t call = 0; call < answers.size(); ++call) {
+        const Answer& answer = answers[call];
+        summary.lost += !answer.answered;
+        summary.wrong += answer.answered && !answer.right;
+        if (answer.answered && Listed(static_cast<int>(call)))
+            drops.push_back(answer.seconds);
+    }
+    std::sort(drops.begin(), drops.end());
+    if (!drops.empty()) {
+        summary.worstDrop = drops.back();
+        summary.medianDrop = drops[drops.size() / 2];
+    }
+    return summary;
+}
+
+}  // namespace
+
+int wmain()
+{
+    std::wstring list;
+    for (int call = 0; call < 10; ++call)
+        list += Caller(call) + L";";
+    if (WriteNumberList(CString(list.c_str())) != 1)
+        Fail("could not store the list");
+    if (!WaitUntil([] { return !FindWindowW(nullptr, L"Quellar"); }, kDeadlineMs))
+        Fail("an earlier copy did not end");
+    ProgramUnderTest program;
+    if (!program.Start(
+            PathBesideThisProgram(L"Ostrel.exe"), {},
+            {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_LINES", std::to_wstring(kLines)}}) ||
+        !WaitUntil([&] { return VisibleWindow(L"Quellar", program.ProcessId()) != nullptr; },
+                   kDeadlineMs) ||
+        !program.WaitForInputIdle(kDeadlineMs) || !WaitForTelephonyApp(kDeadlineMs))
+        Fail("the program did not start");
+    g_program = program.Process();
+    HWND main = VisibleWindow(L"Quellar", program.ProcessId());
+
+    // One at a time: each call placed once the one before it is answered.
+    std::vector<Answer> single;
+    const double singleStart = Now();
+    for (int call = 0; call < kOneAtATime; ++call)
+        single.push_back(Place(call));
+    const double singleRate = kOneAtATime / (Now() - singleStart);
+    const Summary one = Summarise(single);
+
+    // The wave, in three parts of one call per sender, all sent at once: with the main dialog
+    // in front, with the list editor open, after it is closed again. A tap waits behind the
+    // calls already sent (the platform hands sent messages over before input), so the editor
+    // opens between the parts.
+    std::vector<Answer> answers(kCalls);
+    double waveSeconds = 0;
+    HWND editor = nullptr;
+    for (int part = 0; part < 3; ++part) {
+        if (part == 1) {
+            PostMessageW(GetDlgItem(main, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
+            if (!WaitUntil(
+                    [&] { return (editor = VisibleWindow(L"Setting", program.ProcessId())); },
+                    kDeadlineMs))
+                Fail("the list editor did not open");
+        }
+        if (part == 2 &&
+            (!ClickButtonIn(AYGSHELL_STANDIN_TITLE_CLASS, L"ok", kDeadlineMs) ||
+             !WaitUntil([&] { return !IsWindow(editor); }, kDeadlineMs)))
+            Fail("the list editor did not close");
+        HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::vector<std::thread> senders;
+        for (int sender = 0; sender < kSenders; ++sender) {
+            const int call = part * kSenders + sender;
+            senders.emplace_back([&, call] {
+                WaitForSingleObject(start, INFINITE);
+                answers[static_cast<size_t>(call)] = Place(call);
+            });
+        }
+        Sleep(100);  // every sender waiting
+        const double partStart = Now();
+        SetEvent(start);
+        for (std::thread& sender : senders)
+            sender.join();
+        waveSeconds += Now() - partStart;
+        CloseHandle(start);
+    }
+    const double waveRate = kCalls / waveSeconds;
+    const Summary wave = Summarise(answers);
+
+    std::printf("row\tburst: %d calls on %lu lines, %d at once three times, half listed, the "
+                "editor open for the second; wrong verdicts, calls lost\t%d, %d\t-\t-\t0, "
+                "0\t%s\n",
+                kCalls, kLines, kSenders, wave.wrong, wave.lost,
+                wave.wrong == 0 && wave.lost == 0 ? "yes" : "no");
+    std::printf("row\tburst: calls screened per second (baseline: one at a time)\t%.0f /s\t%.0f "
+                "/s\t%.2f\treported\t-\n",
+                waveRate, singleRate, waveRate / singleRate);
+    std::printf("row\tburst: worst and median notification to drop (baseline: one at a time)\t%.0f "
+                "ms, %.0f ms\t%.2f ms, %.2f ms\t-\treported\t-\n",
+                wave.worstDrop * 1e3, wave.medianDrop * 1e3, one.worstDrop * 1e3,
+                one.medianDrop * 1e3);
+    std::fflush(stdout);
+    return one.wrong == 0 && one.lost == 0 ? 0 : 1;
+}
