@@ -17,7 +17,9 @@
 #include "platform/telephony/phone_client.h"
 #include "resource.h"
 #include "settings/settings_store.h"
+#include "benchmarks/strip_button.h"
 #include "tests/support/desktop_driver.h"
+#include "unique_handle.h"
 
 namespace {
 
@@ -159,25 +161,24 @@ int wmain()
                 Fail("the list editor did not open");
         }
         if (part == 2 &&
-            (!ClickButtonIn(AYGSHELL_STANDIN_TITLE_CLASS, L"ok", kDeadlineMs) ||
+            (!ClickStripButton(AYGSHELL_STANDIN_TITLE_CLASS, L"ok", kDeadlineMs) ||
              !WaitUntil([&] { return !IsWindow(editor); }, kDeadlineMs)))
             Fail("the list editor did not close");
-        HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        const UniqueKernelHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         std::vector<std::thread> senders;
         for (int sender = 0; sender < kSenders; ++sender) {
             const int call = part * kSenders + sender;
             senders.emplace_back([&, call] {
-                WaitForSingleObject(start, INFINITE);
+                WaitForSingleObject(start.Get(), INFINITE);
                 answers[static_cast<size_t>(call)] = Place(call);
             });
         }
         Sleep(100);  // every sender waiting
         const double partStart = Now();
-        SetEvent(start);
+        SetEvent(start.Get());
         for (std::thread& sender : senders)
             sender.join();
         waveSeconds += Now() - partStart;
-        CloseHandle(start);
     }
     const double waveRate = kCalls / waveSeconds;
     const Summary wave = Summarise(answers);

@@ -23,6 +23,7 @@
 #include "platform/telephony/standin_protocol.h"
 #include "resource.h"
 #include "settings/settings_store.h"
+#include "benchmarks/strip_button.h"
 #include "tests/support/desktop_driver.h"
 
 namespace {
@@ -209,7 +210,7 @@ private:
 
     void Tap(const wchar_t* stripClass, const wchar_t* text)
     {
-        Require(ClickButtonIn(stripClass, text, kDeadlineMs), "a strip button was not there");
+        Require(ClickStripButton(stripClass, text, kDeadlineMs), "a strip button was not there");
     }
 
     void CloseWithOk(HWND dialog)
