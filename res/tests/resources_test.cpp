@@ -1,5 +1,5 @@
 // Checks in the built program what the resource compiler can get wrong: the language tag, texts
-// outside ASCII, class atoms stored as names, and styles it adds or drops on its own.
+// (outside ASCII too), class atoms stored as names, and styles it adds or drops on its own.
 #include <windows.h>
 
 #include "resource.h"
@@ -25,28 +25,14 @@ HMODULE Program()
     return module;
 }
 
-// The bytes of one resource tagged Chinese (PRC); empty when there is none in that language.
+// The bytes of one resource tagged Chinese (PRC), as every resource is; empty when there is none
+// in that language.
 std::vector<BYTE> Bytes(LPCWSTR type, WORD id)
 {
     HRSRC found = FindResourceExW(Program(), type, MAKEINTRESOURCEW(id), kChinesePrc);
     const auto* p =
         found ? static_cast<const BYTE*>(LockResource(LoadResource(Program(), found))) : nullptr;
     return p ? std::vector<BYTE>(p, p + SizeofResource(Program(), found)) : std::vector<BYTE>();
-}
-
-TEST(Resources, EveryResourceIsTaggedChinesePrc)
-{
-    const std::pair<LPCWSTR, WORD> kResources[] = {{RT_DIALOG, IDD_OSTREL_DIALOG},
-                                                   {RT_DIALOG, IDD_OSTREL_DIALOG_WIDE},
-                                                   {RT_DIALOG, IDD_CALLSETTING},
-                                                   {RT_DIALOG, IDD_HELP},
-                                                   {RT_MENU, IDR_MAIN_MENU},
-                                                   {RT_MENU, IDR_SETTING_MENU},
-                                                   {RT_STRING, IDS_SOCKETS_INIT_FAILED / 16 + 1},
-                                                   {RT_GROUP_ICON, IDR_MAINFRAME},
-                                                   {RT_VERSION, VS_VERSION_INFO}};
-    for (const auto& [type, id] : kResources)
-        EXPECT_FALSE(Bytes(type, id).empty()) << "type " << size_t(type) << " id " << id;
 }
 
 // Little-endian words of a dialog template, read in order; 0 past the end.
@@ -72,76 +58,76 @@ struct Reader {
     }
 };
 
-const DWORD kPush = WS_CHILD | BS_PUSHBUTTON, kShown = WS_VISIBLE;
-const DWORD kRadio = WS_CHILD | BS_AUTORADIOBUTTON, kBox = WS_CHILD | kShown | WS_BORDER;
+// "id class style text" of a control; the class is a predefined atom stored as an ordinal.
+std::wstring Row(int id, int atom, DWORD style, const wchar_t* text)
+{
+    return std::to_wstring(id) + L" #" + std::to_wstring(atom) + L" " + std::to_wstring(style) +
+        L" " + text;
+}
+
+const int kButton = 0x80, kEdit = 0x81, kListBox = 0x83;
+const DWORD kPush = WS_CHILD | BS_PUSHBUTTON, kShown = WS_VISIBLE, kTab = WS_TABSTOP;
+const DWORD kRadio = WS_CHILD | BS_AUTORADIOBUTTON, kBox = WS_CHILD | kShown | WS_BORDER | kTab;
+const DWORD kMain = WS_VISIBLE | WS_CAPTION | DS_SETFONT | DS_FIXEDSYS, kMainEx = 0x80040000;
+const DWORD kSecondary = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
 const wchar_t kSimSun[] = L"\u5B8B\u4F53";
 
-// Each dialog's exact styles and face name, then "id class style" of each control, in order.
-// Classes are the predefined atoms as ordinals (#128 button, #129 edit, #131 list box).
-const struct {
-    WORD id;
-    DWORD style, exStyle;
-    const wchar_t* face;
-    std::vector<std::wstring> controls;
-} kDialogs[] = {
+// "style extended-style caption face" of a dialog.
+std::wstring Head(DWORD style, DWORD exStyle, const wchar_t* caption, const wchar_t* face)
+{
+    return std::to_wstring(style) + L" " + std::to_wstring(exStyle) + L" " + caption + L" " + face;
+}
+
+// Each dialog's exact styles, caption and face name, then its controls in order.
+const std::pair<WORD, std::vector<std::wstring>> kDialogs[] = {
     {IDD_OSTREL_DIALOG,
-     WS_VISIBLE | WS_CAPTION | DS_SETFONT | DS_FIXEDSYS,
-     0x80040000,
-     L"MS Shell Dlg",
-     {L"1000 #128 " + std::to_wstring(kPush | kShown | WS_TABSTOP),
-      L"1006 #128 " + std::to_wstring(kRadio | kShown),
-      L"1007 #128 " + std::to_wstring(kRadio | kShown),
-      L"1008 #128 " + std::to_wstring(kRadio | kShown),
-      L"1009 #128 " + std::to_wstring(kRadio | WS_DISABLED),
-      L"1001 #128 " + std::to_wstring(kPush | WS_DISABLED | WS_TABSTOP)}},
+     {Head(kMain, kMainEx, L"Quellar", L"MS Shell Dlg"),
+      Row(1000, kButton, kPush | kShown | kTab, L"Set Blacklist"),
+      Row(1006, kButton, kRadio | kShown, L"Accept All Calls"),
+      Row(1007, kButton, kRadio | kShown, L"Block Quellar Only"),
+      Row(1008, kButton, kRadio | kShown, L"Reject All Calls"),
+      Row(1009, kButton, kRadio | WS_DISABLED, L"Accept WhiteList Only"),
+      Row(1001, kButton, kPush | WS_DISABLED | kTab, L"Set WhiteList")}},
     {IDD_OSTREL_DIALOG_WIDE,
-     WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_SETFONT | DS_FIXEDSYS,
-     0x80040000,
-     L"MS Shell Dlg",
-     {L"1000 #128 " + std::to_wstring(kPush | kShown | WS_TABSTOP),
-      L"1006 #128 " + std::to_wstring(kRadio | kShown),
-      L"1007 #128 " + std::to_wstring(kRadio | kShown),
-      L"1008 #128 " + std::to_wstring(kRadio | kShown),
-      L"1009 #128 " + std::to_wstring(kRadio | kShown),
-      L"1001 #128 " + std::to_wstring(kPush | kShown | WS_TABSTOP)}},
+     {Head(WS_POPUP | kMain, kMainEx, L"Quellar", L"MS Shell Dlg"),
+      Row(1000, kButton, kPush | kShown | kTab, L"Set Blacklist"),
+      Row(1006, kButton, kRadio | kShown, L"Accept All Calls"),
+      Row(1007, kButton, kRadio | kShown, L"Block Quellar Only"),
+      Row(1008, kButton, kRadio | kShown, L"Reject All Calls"),
+      Row(1009, kButton, kRadio | kShown, L"Accept WhiteList Only"),
+      Row(1001, kButton, kPush | kShown | kTab, L"Set WhiteList")}},
     {IDD_CALLSETTING,
-     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT,
-     0,
-     kSimSun,
-     {L"1001 #131 " +
-          std::to_wstring(kBox | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_SORT |
-                          LBS_NOINTEGRALHEIGHT),
-      L"1000 #128 " + std::to_wstring(kPush | kShown | WS_TABSTOP),
-      L"1004 #129 " + std::to_wstring(kBox | WS_TABSTOP | ES_AUTOHSCROLL)}},
+     {Head(kSecondary, 0, L"Setting", kSimSun),
+      Row(1001, kListBox, kBox | WS_VSCROLL | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT, L""),
+      Row(1000, kButton, kPush | kShown | kTab, L"Add"),
+      Row(1004, kEdit, kBox | ES_AUTOHSCROLL, L"")}},
     {IDD_HELP,
-     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT,
-     0,
-     kSimSun,
-     {L"1005 #129 " +
-      std::to_wstring(kBox | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY)}},
+     {Head(kSecondary, 0, L"Help", kSimSun),
+      Row(1005, kEdit, kBox | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, L"")}},
 };
 
-TEST(Resources, DialogsKeepTheirStylesFacesAndClassAtoms)
+TEST(Resources, DialogsKeepTheirStylesTextsAndClassAtoms)
 {
-    for (const auto& want : kDialogs) {
-        const std::vector<BYTE> bytes = Bytes(RT_DIALOG, want.id);
+    for (const auto& [id, want] : kDialogs) {
+        const std::vector<BYTE> bytes = Bytes(RT_DIALOG, id);
         Reader r{bytes};
-        EXPECT_EQ(want.style, r.Dword()) << want.id;
-        EXPECT_EQ(want.exStyle, r.Dword()) << want.id;
+        const DWORD style = r.Dword(), exStyle = r.Dword();
         const WORD count = r.Word();
-        r.pos += 8;                                 // position and size
-        r.Field(), r.Field(), r.Field(), r.Word();  // menu, class, title, point size
-        EXPECT_EQ(want.face, r.Field()) << want.id;
-        std::vector<std::wstring> controls;
+        r.pos += 8;            // position and size
+        r.Field(), r.Field();  // menu, class
+        const std::wstring caption = r.Field();
+        r.Word();  // point size
+        std::vector<std::wstring> got = {Head(style, exStyle, caption.c_str(), r.Field().c_str())};
         for (WORD i = 0; i < count; ++i) {
             r.pos = (r.pos + 3) & ~size_t(3);
-            const DWORD style = r.Dword();
+            const DWORD controlStyle = r.Dword();
             r.pos += 12;  // extended style, position and size
-            const std::wstring id = std::to_wstring(r.Word());
-            controls.push_back(id + L" " + r.Field() + L" " + std::to_wstring(style));
-            r.Field(), r.Word();  // text, creation data
+            const std::wstring control = std::to_wstring(r.Word()) + L" ";  // id, then class
+            const std::wstring atom = r.Field();
+            got.push_back(control + atom + L" " + std::to_wstring(controlStyle) + L" " + r.Field());
+            r.Word();  // creation data
         }
-        EXPECT_EQ(want.controls, controls) << want.id;
+        EXPECT_EQ(want, got) << id;
     }
 }
 
@@ -166,15 +152,19 @@ TEST(Resources, TextsReadAsWritten)
         {IDR_MAIN_MENU, L"Operate(Help 32772,Run Backgroud 32773,Deactive 32775)"},
         {IDR_SETTING_MENU, L"Save 32776,Delete 32777"}};
     for (const auto& [id, want] : kMenus) {
-        HMENU menu = LoadMenuW(Program(), MAKEINTRESOURCEW(id));
+        const std::vector<BYTE> bytes = Bytes(RT_MENU, id);
+        ASSERT_FALSE(bytes.empty()) << id;
+        HMENU menu = LoadMenuIndirectW(bytes.data());
         EXPECT_EQ(want, MenuItems(menu));
         DestroyMenu(menu);
     }
     wchar_t text[64] = L"";
+    ASSERT_FALSE(Bytes(RT_STRING, IDS_SOCKETS_INIT_FAILED / 16 + 1).empty());
     LoadStringW(Program(), IDS_SOCKETS_INIT_FAILED, text, 64);
     EXPECT_STREQ(L"Windows \u5957\u63A5\u5B57\u521D\u59CB\u5316\u5931\u8D25\u3002", text);
 
     std::vector<BYTE> version = Bytes(RT_VERSION, VS_VERSION_INFO);
+    ASSERT_FALSE(version.empty());
     void* value = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation", &value, &length));
@@ -184,8 +174,11 @@ TEST(Resources, TextsReadAsWritten)
     EXPECT_STREQ(L"Ostrel.exe", static_cast<const wchar_t*>(value));
 }
 
+// The icon group holds its nine images (three sizes at three depths); the system makes both sizes
+// the dialog uses from it.
 TEST(Resources, TheShellFindsItsMarkerAndTheIconInBothSizes)
 {
+    EXPECT_EQ(6u + 9 * 14, Bytes(RT_GROUP_ICON, IDR_MAINFRAME).size());
     HRSRC marker = FindResourceW(Program(), L"HI_RES_AWARE", L"CEUX");
     ASSERT_EQ(2u, SizeofResource(Program(), marker));
     EXPECT_EQ(1, *static_cast<const WORD*>(LockResource(LoadResource(Program(), marker))));

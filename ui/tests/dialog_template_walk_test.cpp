@@ -1,6 +1,7 @@
 // Tests the dialog-template walk on templates written byte by byte: each field form, the font
-// flag, creation data, the extended form, an impossible creation size and a cut anywhere. The
-// bytes are copied into a block of exactly their size, so the sanitizers see a read past them.
+// flag, creation data, the extended form and an impossible creation size (a cut anywhere is the
+// fuzzer's). The bytes are copied into a block of exactly their size, so the sanitizers see a
+// read past them.
 #include "ui/dialog_template_walk.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@ namespace {
 // Writes little-endian words; padding is 0xCD, so padding read as a field would show.
 struct Writer {
     std::vector<std::uint8_t> b;
-    std::vector<std::size_t> ends;  // where the header and each record end
     Writer& W(std::uint16_t w) { return b.push_back(std::uint8_t(w)), b.push_back(w >> 8), *this; }
     Writer& D(std::uint32_t d) { return W(std::uint16_t(d)).W(std::uint16_t(d >> 16)); }
     Writer& S(const char* s)
@@ -30,7 +30,6 @@ struct Writer {
     }
     Writer& Item(std::uint32_t style, std::uint16_t id)
     {
-        ends.push_back(b.size());
         while (b.size() % 4)
             b.push_back(0xCD);
         return D(style).D(0).W(std::uint16_t(-3)).W(60).W(68).W(14).W(id);
@@ -88,11 +87,10 @@ Writer Rich()
     t.Item(0x50000003, 0xFFFF).O(0x82).O(128).Data(6);
     t.Item(0x5000000E, 0xFFFF).O(0x82).O(200).Data(1);
     t.Item(0, 7).S("Custom").S("").Data(0);
-    t.ends.push_back(t.b.size());
     return t;
 }
 
-TEST(DialogTemplateWalk, ReportsTheHeaderAndEveryRecordOrWhatCameBeforeTheFault)
+TEST(DialogTemplateWalk, ReportsTheHeaderAndEveryRecordOrThoseBeforeAFault)
 {
     Writer noFont, extended = Rich(), badSize;
     noFont.Header(0x10C00000, 1).W(0).W(0).S("T").Item(0x50010000, 5).S("Button").O(3).Data(0);
@@ -117,17 +115,6 @@ TEST(DialogTemplateWalk, ReportsTheHeaderAndEveryRecordOrWhatCameBeforeTheFault)
         bool whole = !c.whole;
         EXPECT_EQ(c.seen, Walk(c.bytes, c.bytes.size(), whole));
         EXPECT_EQ(c.whole, whole);
-    }
-
-    // Cut off anywhere: nothing before the header is whole, then exactly the whole records.
-    const Writer rich = Rich();
-    for (std::size_t size = 0; size < rich.b.size(); ++size) {
-        std::size_t parts = 0;
-        for (std::size_t end : rich.ends)
-            parts += end <= size;
-        bool whole = true;
-        EXPECT_EQ(parts, Walk(rich.b, size, whole).size()) << size;
-        EXPECT_FALSE(whole) << size;
     }
 }
 
