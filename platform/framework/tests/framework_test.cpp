@@ -1,5 +1,5 @@
-// What the framework's message box shows, which the program's own tests cannot read: the rest of
-// the framework is driven by them through the program's dialogs.
+// What the program's own tests cannot see of the framework: what its message box shows, and that
+// a bound control is let go with its window. The rest is driven through the program's dialogs.
 #include <afxwin.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +13,13 @@ namespace {
 class CTestApp : public CWinApp {};
 
 CTestApp theApp;  // no name: the framework takes the executable's
+
+// The application's start as the entry would make it, without the entry's own steps.
+class AppEnvironment : public ::testing::Environment {
+    void SetUp() override { ASSERT_TRUE(AfxWinInit(GetModuleHandleW(NULL), NULL, NULL, SW_SHOW)); }
+};
+::testing::Environment* const g_pEnvironment =
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 // What the message box showed when it came up; it is then answered with OK.
 struct SeenBox {
@@ -46,7 +53,6 @@ LRESULT CALLBACK AnswerOnActivation(int nCode, WPARAM wParam, LPARAM lParam)
 
 TEST(AppMessageBox, ShowsTheStringUnderTheAppNameWithTheExclamationIcon)
 {
-    ASSERT_TRUE(AfxWinInit(GetModuleHandleW(NULL), NULL, NULL, SW_SHOW));
     HHOOK hHook = SetWindowsHookExW(WH_CBT, AnswerOnActivation, NULL, GetCurrentThreadId());
     EXPECT_EQ(IDOK, AfxMessageBox(IDS_PROMPT));
     UnhookWindowsHookEx(hHook);
@@ -54,6 +60,36 @@ TEST(AppMessageBox, ShowsTheStringUnderTheAppNameWithTheExclamationIcon)
     EXPECT_EQ(L"Loaded prompt", g_seen.text);
     EXPECT_EQ(LoadIconW(NULL, IDI_EXCLAMATION), g_seen.hIcon);
     EXPECT_EQ(nullptr, g_seen.hWndOwner) << "no main window yet";
+}
+
+// Binds its button and closes at once.
+class CBoundDlg : public CDialog {
+public:
+    CBoundDlg()
+        : CDialog(IDD_BOUND)
+    {
+    }
+    CButton m_btnBound;
+    HWND m_hWndBound = NULL;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_BOUND, m_btnBound); }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_hWndBound = m_btnBound.m_hWnd;
+        PostMessage(WM_CLOSE);
+        return TRUE;
+    }
+};
+
+// Every opening of the editor binds new controls: the ended ones must not stay behind.
+TEST(Dialog, ABoundControlIsLetGoWithItsWindow)
+{
+    CBoundDlg dlg;
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    EXPECT_NE(nullptr, dlg.m_hWndBound);
+    EXPECT_EQ(nullptr, dlg.m_btnBound.m_hWnd);
 }
 
 }  // namespace
