@@ -12,15 +12,16 @@ constexpr ScreeningMode MODE_ACCEPT_ALL = 1;
 constexpr ScreeningMode MODE_BLOCK_BLACKLIST = 2;  // also what every unknown value means
 constexpr ScreeningMode MODE_REJECT_ALL = 3;
 
-// The space class for builds without the platform's iswspace: blank, tab, LF, VT, FF, CR
-// and the Unicode space separators.
+// The space class for builds without the platform's iswspace: blank, tab, LF, VT, FF, CR,
+// the Unicode space separators and the line and paragraph separators, as iswspace has them.
 struct IsSpaceUnit {
     template <class CharT>
     bool operator()(CharT c) const
     {
         const auto u = static_cast<std::uint32_t>(c);
         return u == 0x20 || (u >= 0x09 && u <= 0x0D) || u == 0xA0 || u == 0x1680 ||
-            (u >= 0x2000 && u <= 0x200A) || u == 0x202F || u == 0x205F || u == 0x3000;
+            (u >= 0x2000 && u <= 0x200A) || u == 0x2028 || u == 0x2029 || u == 0x202F ||
+            u == 0x205F || u == 0x3000;
     }
 };
 

@@ -1,5 +1,5 @@
-// Tests reading the caller number from call-information records and fetching those records.
-#include "engine/call_info_fetch.h"
+// Tests reading the caller number from call-information records; fetching them (the first size,
+// each growth and its limits, a failed allocation) is proven by the caller-id fuzzer.
 #include "engine/caller_id_record.h"
 #include "tests/unit_text.h"
 
@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -43,50 +42,6 @@ TEST(CallerIdRecord, TextEndsAtItsZeroOrItsSizeAndStaysInsideTheRecord)
     EXPECT_EQ(Caller(1328, UNITS("89"), 1324, 0xFFFFFFF0), UNITS("89"));  // offset + size wraps
     EXPECT_EQ(Caller(1327, UNITS("1234"), 1321, 100), UNITS("123"));      // record ends mid-unit
     EXPECT_EQ(Caller(119, UNITS(""), 0, 8), UNITS(""));  // too short for the fields
-}
-
-// A stand-in for lineGetCallInfo whose record needs `needed` bytes.
-struct FakeService {
-    explicit FakeService(std::uint32_t bytes)
-        : needed(bytes)
-    {
-    }
-    std::uint32_t needed;
-    std::vector<std::uint32_t> totalSizes;  // dwTotalSize as each request found it
-    bool zeroed = true;
-    void operator()(std::uint8_t* buffer, size_t size)
-    {
-        totalSizes.push_back(CallInfoTotalSize(buffer, size));
-        for (size_t i = 4; i < size; ++i)
-            zeroed = zeroed && buffer[i] == 0;
-        WriteCallInfoField(buffer, size, kCallInfoNeededSizeOffset, needed);
-    }
-};
-
-// Growing to the needed size and a service that asks for more forever: see the line session test.
-TEST(FetchCallInfo, GrowsAZeroedBufferUpToTheLimitAndNoFurther)
-{
-    FakeService largest{std::uint32_t(kCallInfoMaxSize)};
-    const CallInfoFetchResult grown = FetchCallInfo(largest);
-    ASSERT_TRUE(grown.ok);
-    EXPECT_EQ(grown.size, kCallInfoMaxSize);
-    EXPECT_EQ(largest.totalSizes, (std::vector<std::uint32_t>{1328, std::uint32_t(grown.size)}));
-    EXPECT_TRUE(largest.zeroed);
-
-    FakeService justOver{std::uint32_t(kCallInfoMaxSize + 1)}, absurd{0xFFFFFFF0u};
-    EXPECT_FALSE(FetchCallInfo(justOver).ok);
-    EXPECT_FALSE(FetchCallInfo(absurd).ok);
-}
-
-TEST(FetchCallInfo, AFailedAllocationEndsTheFetch)
-{
-    auto firstOnly = [](size_t size) {
-        return size == kCallInfoFirstSize ? CallInfoHeap()(size)
-                                          : std::unique_ptr<std::uint8_t[]>();
-    };
-    FakeService larger{5000};
-    EXPECT_FALSE(FetchCallInfo(larger, firstOnly).ok);
-    EXPECT_EQ(larger.totalSizes.size(), 1u);
 }
 
 }  // namespace

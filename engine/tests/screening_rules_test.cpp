@@ -45,12 +45,6 @@ TEST(DecideReject, ListedNumbersMatchWholeAndExactly)
     for (const auto& c : cases)
         EXPECT_EQ(Reject(MODE_BLOCK_BLACKLIST, c.caller, c.list), c.reject) << &c - cases;
     EXPECT_FALSE(DecideReject<Unit>(MODE_BLOCK_BLACKLIST, nullptr, 0, nullptr, 0));
-
-    // The caller's own space class is used.
-    auto blankOnly = [](Unit c) { return c == Unit(' '); };
-    const Text caller = UNITS("\t357 "), list = UNITS("357;");
-    EXPECT_FALSE(DecideReject(MODE_BLOCK_BLACKLIST, caller.data(), caller.size(), list.data(),
-                              list.size(), blankOnly));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The settings store against the real registry of the test prefix.
+// The settings store against the real registry of the test prefix: what a save stores, and what
+// a read makes of the bytes another program or an older save left.
 #include "settings/settings_store.h"
 
 #include <windows.h>
@@ -11,151 +12,94 @@
 namespace {
 
 const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
+using Bytes = std::vector<BYTE>;
 
-void DeleteSettingsKey()
+Bytes Units(const std::wstring& text)
+{
+    const auto* p = reinterpret_cast<const BYTE*>(text.data());
+    return Bytes(p, p + 2 * text.size());
+}
+
+// The stored value's type and bytes; type 0 when there is none.
+std::pair<DWORD, Bytes> Stored()
+{
+    DWORD type = 0, size = 4096;
+    Bytes data(size);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     data.data(), &size) != ERROR_SUCCESS)
+        return {0, {}};
+    data.resize(size);
+    return {type, data};
+}
+
+void Store(DWORD type, const Bytes& data)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr));
+    RegSetValueExW(key, L"Blacklist", 0, type, data.data(), DWORD(data.size()));
+    RegCloseKey(key);
+}
+
+std::wstring Read()
+{
+    CString list(L"<kept>");
+    return ReadNumberList(list) ? std::wstring(list, list.GetLength()) : L"<failed, kept>";
+}
+
+void DeleteKey()
 {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKeyPath);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKeyPath);
 }
 
-bool SettingsKeyExists()
+TEST(SettingsStore, AReadTakesTheTextUpToItsFirstNulOrTheEndOfTheReturnedBytes)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
-}
+    DeleteKey();
+    EXPECT_EQ(L"<failed, kept>", Read()) << "first start: no key";
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key))
+        << "the read created the key";
+    RegCloseKey(key);
 
-// Stores raw bytes as the value, as another program could.
-void StoreRawValue(DWORD dwType, const std::vector<BYTE>& data)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &hKey, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(hKey, L"Blacklist", 0, dwType, data.data(),
-                             static_cast<DWORD>(data.size())));
-    RegCloseKey(hKey);
-}
-
-void StoreRawText(DWORD dwType, const std::wstring& text, bool withNul)
-{
-    std::vector<BYTE> data(
-        reinterpret_cast<const BYTE*>(text.c_str()),
-        reinterpret_cast<const BYTE*>(text.c_str() + text.size() + (withNul ? 1 : 0)));
-    StoreRawValue(dwType, data);
-}
-
-struct StoredValue {
-    DWORD dwType = 0;
-    std::vector<BYTE> data;
-};
-
-StoredValue LoadRawValue()
-{
-    StoredValue value;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return value;
-    DWORD cb = 0;
-    if (RegQueryValueExW(hKey, L"Blacklist", nullptr, &value.dwType, nullptr, &cb) ==
-        ERROR_SUCCESS) {
-        value.data.resize(cb);
-        RegQueryValueExW(hKey, L"Blacklist", nullptr, &value.dwType, value.data.data(), &cb);
+    const struct {
+        DWORD type;
+        Bytes data;
+        std::wstring read;
+    } cases[] = {
+        {REG_BINARY, Units(std::wstring(1024, L'5')), std::wstring(1024, L'5')},  // no NUL, full
+        {REG_BINARY, Units(L"246;357;"), L"246;357;"},
+        {REG_SZ, {'1', 0, '2', 0, ';', 0, '9'}, L"12;"},  // the half unit is dropped
+        {REG_SZ, {'1', 0, 0, 0, '2', 0}, L"1"},
+        {REG_SZ, Units(std::wstring(1024, L'1') + L'\0'), L"<failed, kept>"},  // over 2048 bytes
+    };
+    for (const auto& c : cases) {
+        Store(c.type, c.data);
+        EXPECT_EQ(c.read, Read()) << c.data.size();
     }
-    RegCloseKey(hKey);
-    return value;
 }
 
-std::wstring Read()
-{
-    CString strList(L"<untouched>");
-    if (!ReadNumberList(strList))
-        return L"<failed>";
-    return std::wstring(strList, strList.GetLength());
-}
-
-class SettingsStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteSettingsKey(); }
-    void TearDown() override { DeleteSettingsKey(); }
-};
-
-TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndLoadsNothing)
-{
-    CString strList(L"kept;");
-    EXPECT_FALSE(ReadNumberList(strList));
-    EXPECT_STREQ(L"kept;", strList);
-    EXPECT_TRUE(SettingsKeyExists());
-}
-
-TEST_F(SettingsStoreTest, EmptyListIsStoredAsALoneNul)
-{
-    ASSERT_EQ(1, WriteNumberList(CString()));
-    const StoredValue stored = LoadRawValue();
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.dwType);
-    EXPECT_EQ((std::vector<BYTE>{0, 0}), stored.data);
-    EXPECT_EQ(L"", Read());
-}
-
-TEST_F(SettingsStoreTest, EntriesSurviveVerbatim)
-{
-    ASSERT_EQ(1, WriteNumberList(CString(L"12;34;555 ; +49 (30);")));
-    const StoredValue stored = LoadRawValue();
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.dwType);
-    EXPECT_EQ((wcslen(L"12;34;555 ; +49 (30);") + 1) * 2, stored.data.size());
-    EXPECT_EQ(L"12;34;555 ; +49 (30);", Read());
-}
-
-TEST_F(SettingsStoreTest, TheLongestLoadableListRoundTripsAndALongerOneIsRefused)
+TEST(SettingsStore, ASaveStoresTheTextWithItsNulUnlessItCouldNotBeReadBack)
 {
     const std::wstring longest(1023, L'7');
-    ASSERT_EQ(1, WriteNumberList(CString(longest.c_str())));
-    EXPECT_EQ(2048u, LoadRawValue().data.size());
-    EXPECT_EQ(longest, Read());
-
-    // One character more could never be loaded again: refused, the stored list stays.
-    const std::wstring tooLong(1024, L'8');
-    EXPECT_EQ(0, WriteNumberList(CString(tooLong.c_str())));
-    EXPECT_EQ(longest, Read());
-}
-
-TEST_F(SettingsStoreTest, AValueOverTheReadCapacityIsNotLoaded)
-{
-    StoreRawText(REG_SZ, std::wstring(1024, L'1'), true);  // 2050 bytes
-    EXPECT_EQ(L"<failed>", Read());
-}
-
-TEST_F(SettingsStoreTest, TextEndsAtTheEndOfTheReturnedBytes)
-{
-    // No NUL at all, filling the read capacity exactly (binary: the registry adds no NUL).
-    StoreRawText(REG_BINARY, std::wstring(1024, L'5'), false);
-    EXPECT_EQ(std::wstring(1024, L'5'), Read());
-
-    // Another type, no NUL.
-    StoreRawText(REG_BINARY, L"246;357;", false);
-    EXPECT_EQ(L"246;357;", Read());
-
-    // An odd length: the last, half character is dropped.
-    std::vector<BYTE> odd = {'1', 0, '2', 0, ';', 0, '9'};
-    StoreRawValue(REG_SZ, odd);
-    EXPECT_EQ(L"12;", Read());
-
-    // A NUL in the middle ends the text.
-    StoreRawValue(REG_SZ, {'1', 0, 0, 0, '2', 0});
-    EXPECT_EQ(L"1", Read());
-}
-
-TEST_F(SettingsStoreTest, AMissingValueLeavesTheListAsItWas)
-{
-    ASSERT_EQ(1, WriteNumberList(CString(L"1;")));
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_SET_VALUE, &hKey));
-    RegDeleteValueW(hKey, L"Blacklist");
-    RegCloseKey(hKey);
-    EXPECT_EQ(L"<failed>", Read());
+    const struct {
+        std::wstring list;
+        int result;
+        std::wstring stored;  // then in the registry, its NUL included
+    } cases[] = {
+        {L"", 1, L""},
+        {L"12;34;555 ; +49 (30);", 1, L"12;34;555 ; +49 (30);"},
+        {longest, 1, longest},
+        {std::wstring(1024, L'8'), 0, longest},  // could never be loaded again
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result, WriteNumberList(CString(c.list.c_str()))) << c.list.size();
+        EXPECT_EQ(std::make_pair(DWORD(REG_SZ), Units(c.stored + L'\0')), Stored())
+            << c.list.size();
+        EXPECT_EQ(c.stored, Read());
+    }
+    DeleteKey();  // the program's tests find the prefix as a first start leaves it
 }
 
 }  // namespace

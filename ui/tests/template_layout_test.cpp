@@ -74,6 +74,15 @@ protected:
             std::to_string(r.right) + "," + std::to_string(r.bottom);
     }
 
+    // True when the list box's entry lies wholly inside its client area.
+    bool ListShows(int entry) const
+    {
+        RECT item = {}, client = {};
+        SendDlgItemMessageW(m_dialog, IDC_LIST, LB_GETITEMRECT, entry, LPARAM(&item));
+        GetClientRect(GetDlgItem(m_dialog, IDC_LIST), &client);
+        return item.top >= 0 && item.bottom <= client.bottom;
+    }
+
     HANDLE Image(int id, UINT type) const
     {
         return reinterpret_cast<HANDLE>(SendDlgItemMessageW(m_dialog, id, STM_GETIMAGE, type, 0));
@@ -102,9 +111,11 @@ bool IconAlive(HICON icon)
 TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTheMissingOne)
 {
     SetDlgItemTextW(m_dialog, IDC_PUSH, L"changed at run time");
-    for (const wchar_t* entry : {L"a", L"b", L"c", L"d", L"e", L"f", L"g"})
+    for (const wchar_t* entry : {L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h", L"i", L"j"})
         SendDlgItemMessageW(m_dialog, IDC_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-    SendDlgItemMessageW(m_dialog, IDC_LIST, LB_SETCURSEL, 5, 0);
+    SendDlgItemMessageW(m_dialog, IDC_LIST, LB_SETCURSEL, 8, 0);
+    SendDlgItemMessageW(m_dialog, IDC_LIST, LB_SETTOPINDEX, 0, 0);  // scrolled off the selection
+    ASSERT_FALSE(ListShows(8));
     g_seen.clear();
 
     EXPECT_FALSE(ApplyTemplateLayout(m_module, m_dialog, IDD_MISSING_IN_MIDDLE));
@@ -118,7 +129,8 @@ TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTh
                                  WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGED}),
               g_seen);
 
-    EXPECT_EQ(5, SendDlgItemMessageW(m_dialog, IDC_LIST, LB_GETCURSEL, 0, 0));
+    EXPECT_EQ(8, SendDlgItemMessageW(m_dialog, IDC_LIST, LB_GETCURSEL, 0, 0));
+    EXPECT_TRUE(ListShows(8)) << "the selection is selected again, which shows it";
     wchar_t text[32] = {};
     GetDlgItemTextW(m_dialog, IDC_PUSH, text, 32);
     EXPECT_STREQ(L"Push", text);

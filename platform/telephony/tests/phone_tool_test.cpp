@@ -1,28 +1,62 @@
-// The phone tool run as a child process: what it prints and its exit status.
-#include "platform/telephony/tests/test_line_app.h"
-
+// The phone tool as ./run uses it, against this process as the telephony application: what it
+// prints and its exit status. The application reads each caller number as the program does,
+// with guard bytes after its buffer, and drops the caller 666.
+#include "platform/telephony/phone_client.h"
 #include "unique_handle.h"
+
+#include <tapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Runs `phone.exe args` from the test's folder while this thread dispatches messages.
-struct PhoneRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};  // stdout and stderr together
+bool g_running = false, g_nested = false, g_wrotePastTheBuffer = false;
 
-PhoneRun RunPhone(const std::wstring& args)
+void CALLBACK ReadAndDrop(DWORD device, DWORD message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR,
+                          DWORD_PTR)
 {
-    PhoneRun run;
-    // A file of its own per run: the previous run's child may still hold its file for a moment.
-    static int runs = 0;
-    std::wstring path = TestBinaryFolder() + L"\\phone_output_" + std::to_wstring(++runs) + L".txt";
+    g_nested |= g_running;
+    if (message != LINE_CALLINFO || param1 != LINECALLINFOSTATE_CALLERID)
+        return;
+    g_running = true;
+    std::vector<BYTE> buffer;
+    for (DWORD total = 1328, request = 0; request < 4; ++request) {
+        buffer.assign(total + 64, 0xCD);
+        std::fill_n(buffer.begin(), total, 0);
+        auto* info = reinterpret_cast<LINECALLINFO*>(buffer.data());
+        info->dwTotalSize = total;
+        const LONG result = lineGetCallInfoW(HCALL(device), info);
+        g_wrotePastTheBuffer |= std::count(buffer.begin() + total, buffer.end(), 0xCD) != 64;
+        if (result != 0 || info->dwNeededSize <= total)
+            break;
+        total = info->dwNeededSize;
+    }
+    const auto* info = reinterpret_cast<const LINECALLINFO*>(buffer.data());
+    const auto* text = reinterpret_cast<const wchar_t*>(buffer.data() + info->dwCallerIDOffset);
+    if (std::wstring(text, wcsnlen(text, info->dwCallerIDSize / 2)) == L"666")
+        lineDrop(HCALL(device), nullptr, 0);
+    g_running = false;
+}
+
+std::wstring Folder()
+{
+    wchar_t path[MAX_PATH];
+    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+// Runs `phone.exe args` while this thread dispatches messages; stdout and stderr together.
+std::pair<DWORD, std::string> RunPhone(const std::wstring& args)
+{
+    static int runs = 0;  // a file per run: the last child may still hold its own for a moment
+    const std::wstring path = Folder() + L"\\phone_output_" + std::to_wstring(++runs) + L".txt";
+    DWORD exitCode = 0xFFFFFFFF;
     {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
         UniqueKernelHandle out(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
@@ -31,57 +65,65 @@ PhoneRun RunPhone(const std::wstring& args)
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = out.Get();
-        std::wstring commandLine = L"\"" + TestBinaryFolder() + L"\\phone.exe\" " + args;
+        std::wstring commandLine = L"\"" + Folder() + L"\\phone.exe\" " + args;
         PROCESS_INFORMATION process = {};
         if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                            &startup, &process)) {
             UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-            PumpMessagesUntil(processHandle.Get(),
-                              30000);  // still running: the exit code is STILL_ACTIVE
-            GetExitCodeProcess(processHandle.Get(), &run.exitCode);
+            PumpMessagesUntil(processHandle.Get(), 30000);
+            GetExitCodeProcess(processHandle.Get(), &exitCode);
         }
     }
     std::ifstream file(path.c_str(), std::ios::binary);
-    run.output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string output{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     file.close();
     DeleteFileW(path.c_str());
-    return run;
+    return {exitCode, output};
 }
 
-TEST(PhoneToolTest, PrintsTheOutcomeOrTheErrorAndExitsWithIt)
+// An outcome ends with a newline and is all that is printed; other texts need only appear.
+void Check(const wchar_t* args, DWORD exitCode, const std::string& says)
 {
-    // An outcome ends with a newline and is all that is printed; other texts need only appear.
-    struct Case {
-        const wchar_t* args;
-        DWORD exitCode;
-        std::string says;
-    };
-    auto check = [](std::initializer_list<Case> cases) {
-        for (const Case& c : cases) {
-            PhoneRun run = RunPhone(c.args);
-            EXPECT_EQ(c.exitCode, run.exitCode) << run.output;
-            bool outcome = !c.says.empty() && c.says.back() == '\n';
-            EXPECT_TRUE(outcome ? run.output == c.says
-                                : run.output.find(c.says) != std::string::npos)
-                << run.output;
-        }
-    };
-    check({{L"call 5551234", 2, "no telephony application is running"},
-           {L"wait --timeout-ms 100", 2, "no telephony application came up"},
-           {L"", 2, "no command"},
-           {L"ring 5551234", 2, "unknown command ring"},
-           {L"call 1 2", 2, "unexpected argument 2"},
-           {L"call 1 --pad 12k", 2, "--pad needs a number"},
-           {L"help", 0, "--grow-forever"}});
-    TestLineApp app;
-    ASSERT_EQ(0, app.Initialize());
-    ASSERT_EQ(1u, app.OpenAll());
-    TestLineApp::shouldDrop = [](const std::wstring& caller) { return caller == L"666"; };
-    check({{L"call 666", 1, "dropped\n"},
-           {L"call 5551234 --timeout-ms 20000", 0, "rang\n"},
-           {L"call 666 --caller-size 3", 0, "rang\n"},  // cut to "6", which is not dropped
-           {L"call 666 --line 3", 0, "no line is open on device 3"},
-           {L"wait --timeout-ms 5000", 0, ""}});
+    const auto [code, output] = RunPhone(args);
+    EXPECT_EQ(exitCode, code) << output;
+    const bool outcome = !says.empty() && says.back() == '\n';
+    EXPECT_TRUE(outcome ? output == says : output.find(says) != std::string::npos) << output;
+}
+
+TEST(PhoneTool, PrintsTheOutcomeOrTheErrorAndExitsWithIt)
+{
+    Check(L"call 5551234", 2, "no telephony application is running");
+    Check(L"wait --timeout-ms 100", 2, "no telephony application came up");
+    Check(L"", 2, "no command");
+    Check(L"ring 5551234", 2, "unknown command ring");
+    Check(L"call 1 2", 2, "unexpected argument 2");
+    Check(L"call 1 --pad 12k", 2, "--pad needs a number");
+    Check(L"help", 0, "--grow-forever");
+
+    HLINEAPP app = 0;
+    HLINE line = 0;
+    DWORD devices = 0, version = 0x00020000;
+    LINEINITIALIZEEXPARAMS params = {};
+    params.dwTotalSize = sizeof(params);
+    params.dwOptions = LINEINITIALIZEEXOPTION_USEHIDDENWINDOW;
+    ASSERT_EQ(0,
+              lineInitializeExW(&app, GetModuleHandleW(nullptr), ReadAndDrop, L"ExTapi_Lib",
+                                &devices, &version, &params));
+    LINEEXTENSIONID extension = {};
+    ASSERT_EQ(0, lineNegotiateAPIVersion(app, 0, 0x00010000, 0x00020000, &version, &extension));
+    ASSERT_EQ(0,
+              lineOpenW(app, 0, &line, version, 0, 0, LINECALLPRIVILEGE_OWNER,
+                        LINEMEDIAMODE_INTERACTIVEVOICE, nullptr));
+    Check(L"wait --timeout-ms 5000", 0, "");
+    Check(L"call 666", 1, "dropped\n");
+    Check(L"call 666 --pad 2000", 1, "dropped\n");  // read in a second, larger buffer
+    Check(L"call 5551234", 0, "rang\n");
+    Check(L"call 666 --caller-size 3", 0, "rang\n");  // cut to "6", which is not dropped
+    Check(L"call 666 --line 3", 0, "no line is open on device 3");
+    lineClose(line);
+    lineShutdown(app);
+    EXPECT_FALSE(g_wrotePastTheBuffer) << "lineGetCallInfoW wrote past dwTotalSize";
+    EXPECT_FALSE(g_nested) << "a notification was delivered inside another";
 }
 
 }  // namespace

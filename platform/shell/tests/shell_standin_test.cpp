@@ -1,0 +1,155 @@
+// What the program's own tests cannot see of the shell stand-in: the screen shared between a
+// dressed dialog and its strips in both orientations, the "ok" of a disabled dialog and its
+// hiding, a minimised dialog, and what a bar leaves behind.
+#include <aygshell.h>
+#include <aygshell_standin.h>
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace {
+
+using Box = std::array<LONG, 4>;  // left, top, right, bottom on the screen
+int g_oks = 0, g_saves = 0;
+
+INT_PTR CALLBACK DressedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        SHINITDLGINFO info = {SHIDIM_FLAGS, hwnd, 0x2D};  // as the framework: ok, full screen
+        SHInitDialog(&info);
+    }
+    g_oks += message == WM_COMMAND && LOWORD(wParam) == IDOK;
+    g_saves += message == WM_COMMAND && LOWORD(wParam) == ID_SETTING_SAVE;
+    return message == WM_INITDIALOG || message == WM_COMMAND;
+}
+
+// The program's main dialog, modeless and dressed as the framework dresses it.
+struct Dressed {
+    HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OSTREL_DIALOG),
+                                   nullptr, DressedProc, 0);
+    ~Dressed() { DestroyWindow(hwnd); }
+    HWND Strip(const wchar_t* className) const
+    {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr));)
+            if (GetWindow(w, GW_OWNER) == hwnd)
+                return w;
+        return nullptr;
+    }
+};
+
+Box BoxOf(HWND hwnd)
+{
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+void Pump()
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 200; Sleep(10))
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageW(&msg);
+}
+
+LONG Turn(DWORD cx, DWORD cy)
+{
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = cx, mode.dmPelsHeight = cy;
+    const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+    Pump();
+    return result;
+}
+
+TEST(ShellStandIn, TheDialogFillsTheScreenBetweenItsStripsAsTheScreenTurns)
+{
+    const struct {
+        DWORD cx, cy;
+        Box title, dialog, bar;
+    } kScreens[] = {{240, 320, {0, 0, 240, 26}, {0, 26, 240, 294}, {0, 294, 240, 320}},
+                    {320, 240, {0, 0, 320, 26}, {0, 26, 320, 214}, {0, 214, 320, 240}},
+                    {240, 320, {0, 0, 240, 26}, {0, 26, 240, 294}, {0, 294, 240, 320}}};
+    Dressed dialog;
+    ShowWindow(dialog.hwnd, SW_SHOW);
+    for (const auto& screen : kScreens) {
+        ASSERT_EQ(DISP_CHANGE_SUCCESSFUL, Turn(screen.cx, screen.cy));
+        EXPECT_EQ(screen.title, BoxOf(dialog.Strip(AYGSHELL_STANDIN_TITLE_CLASS))) << screen.cx;
+        EXPECT_EQ(screen.dialog, BoxOf(dialog.hwnd)) << screen.cx;
+        EXPECT_EQ(screen.bar, BoxOf(dialog.Strip(AYGSHELL_STANDIN_MENUBAR_CLASS))) << screen.cx;
+    }
+}
+
+TEST(ShellStandIn, OkEndsOnlyAnEnabledDialogAndTheStripsFollowAMinimise)
+{
+    Dressed dialog;
+    ShowWindow(dialog.hwnd, SW_SHOW);
+    HWND title = dialog.Strip(AYGSHELL_STANDIN_TITLE_CLASS);
+    HWND ok = FindWindowExW(title, nullptr, L"Button", L"ok");
+    g_oks = 0;
+    SendMessageW(ok, BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(1, g_oks);
+    EnableWindow(dialog.hwnd, FALSE);  // as under a message box or a modal dialog
+    SendMessageW(ok, BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(1, g_oks) << "a disabled dialog is not ended from its strip";
+    EnableWindow(dialog.hwnd, TRUE);
+    EXPECT_TRUE(SHDoneButton(dialog.hwnd, SHDB_HIDE));
+    EXPECT_FALSE(IsWindowVisible(ok));
+
+    ShowWindow(dialog.hwnd, SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(title));
+    Turn(320, 240);
+    ShowWindow(dialog.hwnd, SW_RESTORE);
+    EXPECT_TRUE(IsWindowVisible(title));
+    EXPECT_EQ((Box{0, 26, 320, 214}), BoxOf(dialog.hwnd)) << "placed anew when it came back";
+    Turn(240, 320);
+}
+
+// A real tap in the middle of the window.
+void Tap(HWND hwnd)
+{
+    const Box box = BoxOf(hwnd);
+    INPUT taps[3] = {};
+    const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        taps[i].type = INPUT_MOUSE;
+        taps[i].mi.dx = ((box[0] + box[2]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+        taps[i].mi.dy = ((box[1] + box[3]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+        taps[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
+    }
+    SendInput(3, taps, sizeof(INPUT));
+    Pump();
+}
+
+// A tap on the bar sends its command and leaves the dialog active; the bar goes with its dialog.
+TEST(ShellStandIn, ABarKeepsTheDialogActiveAndGoesWithItsMenu)
+{
+    HMENU menu = nullptr;
+    HWND bar = nullptr;
+    {
+        Dressed dialog;
+        SHMENUBARINFO info = {};
+        info.cbSize = sizeof(info);
+        info.hwndParent = dialog.hwnd, info.dwFlags = SHCMBF_HMENU;
+        info.nToolBarId = IDR_SETTING_MENU, info.hInstRes = GetModuleHandleW(nullptr);
+        ASSERT_TRUE(SHCreateMenuBar(&info));
+        bar = info.hwndMB;
+        menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETMENU, 0, 0));
+        ASSERT_TRUE(IsMenu(menu));
+        ShowWindow(dialog.hwnd, SW_SHOW);
+        SetForegroundWindow(dialog.hwnd);
+        g_saves = 0;
+        Tap(FindWindowExW(bar, nullptr, L"Button", L"Save"));
+        EXPECT_EQ(1, g_saves);
+        EXPECT_EQ(dialog.hwnd, GetActiveWindow());
+    }
+    EXPECT_FALSE(IsWindow(bar));
+    EXPECT_FALSE(IsMenu(menu));
+}
+
+}  // namespace
