@@ -139,6 +139,7 @@ TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTh
     EXPECT_TRUE(IconAlive(m_icon)) << "an icon the re-layout did not load is not destroyed";
     const HANDLE loaded = Image(IDC_BITMAP_STATIC, IMAGE_BITMAP);
     EXPECT_NE(m_bitmap, loaded);
+    EXPECT_EQ(DWORD(OBJ_BITMAP), GetObjectType(loaded)) << "the bitmap the control shows is alive";
     EXPECT_EQ(DWORD(OBJ_BITMAP), GetObjectType(m_bitmap)) << "not loaded by the re-layout";
 
     // Again: the shared icon stays, the bitmap the re-layout loaded is replaced and deleted.
