@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,7 +73,7 @@ struct Recorder : DialogTemplateVisitor {
 std::vector<std::string> Walk(const std::vector<std::uint8_t>& bytes, std::size_t size, bool& whole)
 {
     std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[size]);
-    std::copy(bytes.begin(), bytes.begin() + size, block.get());
+    std::copy_n(bytes.begin(), size, block.get());
     Recorder recorder;
     whole = WalkDialogTemplate(block.get(), size, recorder);
     return recorder.seen;

@@ -39,7 +39,7 @@ LRESULT CALLBACK AnswerOnActivation(int nCode, WPARAM wParam, LPARAM lParam)
         for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild;
              hChild = GetWindow(hChild, GW_HWNDNEXT)) {
             GetClassNameW(hChild, szText, 64);
-            if (_wcsicmp(szText, L"Static"))
+            if (_wcsicmp(szText, L"Static") != 0)
                 continue;
             if ((GetWindowLongW(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
                 g_seen.hIcon = HICON(SendMessageW(hChild, STM_GETICON, 0, 0));
