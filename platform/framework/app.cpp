@@ -1,7 +1,9 @@
 // CWinApp: the one application object of the process, and the framework's entry and end.
 #include "afximpl.h"
 
-#include <stdio.h>
+#include <string.h>
+
+#include "unique_handle.h"
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
@@ -65,9 +67,18 @@ void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
     WCHAR szLog[MAX_PATH];
     const DWORD cchLog = GetEnvironmentVariableW(L"AFX_STANDIN_LOG", szLog, MAX_PATH);
     if (cchLog > 0 && cchLog < MAX_PATH) {
-        if (FILE* pFile = _wfopen(szLog, L"a")) {
-            fprintf(pFile, "SetRegistryKey %ls\n", lpszRegistryKey);
-            fclose(pFile);
+        // Written with the system's own calls: the C library's formatted output would add
+        // tens of kilobytes to every program built on the framework.
+        const UniqueKernelHandle file(CreateFileW(szLog, FILE_APPEND_DATA, FILE_SHARE_READ, NULL,
+                                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+        char szLine[MAX_PATH * 3];
+        const int cbText = WideCharToMultiByte(CP_UTF8, 0, lpszRegistryKey, -1, szLine + 15,
+                                               sizeof(szLine) - 16, NULL, NULL);
+        if (file.IsValid() && cbText > 0) {
+            memcpy(szLine, "SetRegistryKey ", 15);
+            szLine[15 + cbText - 1] = '\n';
+            DWORD cbWritten = 0;
+            WriteFile(file.Get(), szLine, 15 + cbText, &cbWritten, NULL);
         }
     }
     m_strRegistryKey = lpszRegistryKey;
