@@ -12,38 +12,36 @@
 
 namespace {
 
-const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
-
-// The settings key as another program could leave it: nobody may open it until Unlock.
+// The settings key as another program could leave it: nobody may open it until Unlock. The
+// handle was opened before the lock, with the right to change it back.
 class LockedSettingsKey {
 public:
     LockedSettingsKey()
     {
-        ACL empty;
-        m_locked = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                   nullptr, &m_key, nullptr) == 0 &&
-            InitializeAcl(&empty, sizeof(empty), ACL_REVISION) && SetAccess(&empty);
+        m_locked = m_key.IsValid() && InitializeAcl(&m_empty, sizeof(m_empty), ACL_REVISION) &&
+            SetAccess(&m_empty);
     }
-    ~LockedSettingsKey()
-    {
-        Unlock();
-        RegCloseKey(m_key);
-    }
-    LockedSettingsKey(const LockedSettingsKey&) = delete;
-    LockedSettingsKey& operator=(const LockedSettingsKey&) = delete;
+    ~LockedSettingsKey() { Unlock(); }
     bool IsLocked() const { return m_locked; }
     void Unlock() { m_locked = m_locked && !SetAccess(nullptr); }  // no list: everyone may
 
 private:
-    // This handle was opened before the lock, with the right to change it back.
     bool SetAccess(ACL* list)
     {
         SECURITY_DESCRIPTOR descriptor;
         return InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
             SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) &&
-            RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &descriptor) == 0;
+            RegSetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, &descriptor) == 0;
     }
-    HKEY m_key = nullptr;
+    static HKEY Create()
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        return key;
+    }
+    UniqueRegistryKey m_key{Create()};
+    ACL m_empty = {};
     bool m_locked = false;
 };
 
@@ -52,7 +50,6 @@ private:
 struct NativeSockets {
     const wchar_t* const key = L"Software\\Wine\\AppDefaults\\Ostrel.exe\\DllOverrides";
     NativeSockets() { RegSetKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32", REG_SZ, L"native", 14); }
-
     ~NativeSockets() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32"); }
 };
 

@@ -5,14 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "settings/settings_store.h"
-
-namespace {
-
-const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
-
-}  // namespace
-
 std::wstring TempPath(const std::wstring& name)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -99,17 +91,22 @@ std::wstring CopyWithFaultsDll()
     return renamed == 2 && file.Save(program) ? program : std::wstring();
 }
 
+RECT PlaceIn(HWND dialog, HWND control)
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 std::vector<LONG> Gaps(HWND editor)
 {
-    RECT client = {}, rects[3] = {};
+    RECT client = {};
     GetClientRect(editor, &client);
-    const int ids[] = {IDC_NUMBER_LIST, IDC_NUMBER_EDIT, IDC_ADD};
-    for (int i = 0; i < 3; ++i) {
-        GetWindowRect(GetDlgItem(editor, ids[i]), &rects[i]);
-        MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&rects[i]), 2);
-    }
-    return {rects[0].left, client.right - rects[0].right, client.bottom - rects[0].bottom,
-            rects[1].left, client.right - rects[2].right};
+    const RECT list = PlaceIn(editor, GetDlgItem(editor, IDC_NUMBER_LIST));
+    return {list.left, client.right - list.right, client.bottom - list.bottom,
+            PlaceIn(editor, GetDlgItem(editor, IDC_NUMBER_EDIT)).left,
+            client.right - PlaceIn(editor, GetDlgItem(editor, IDC_ADD)).right};
 }
 
 std::wstring Stored()
@@ -128,30 +125,6 @@ std::vector<BYTE> StoredBytes()
     RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(),
                  &size);
     return bytes;
-}
-
-HWND WaitForVisible(DWORD processId, const wchar_t* title)
-{
-    HWND window = nullptr;
-    if (!WaitUntil(
-            [&] {
-                return (window = WaitForTopLevelWindow(title, processId, 0)) &&
-                    IsWindowVisible(window);
-            },
-            kDeadlineMs))
-        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
-    return window;
-}
-
-std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption)
-{
-    HWND box = WaitForVisible(processId, caption);
-    if (!box)
-        return L"<no message box>";
-    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
-    return text;
 }
 
 Device::Device()
@@ -197,6 +170,30 @@ DWORD Device::WaitForExit()
     DWORD exitCode = 1;
     EXPECT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode)) << "the program to end";
     return exitCode;
+}
+
+HWND Device::Visible(const wchar_t* title)
+{
+    HWND window = nullptr;
+    if (!WaitUntil(
+            [&] {
+                return (window = WaitForTopLevelWindow(title, ProcessId(), 0)) &&
+                    IsWindowVisible(window);
+            },
+            kDeadlineMs))
+        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
+    return window;
+}
+
+std::wstring Device::Answer(const wchar_t* caption)
+{
+    HWND box = Visible(caption);
+    if (!box)
+        return L"<no message box>";
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
+    return text;
 }
 
 bool Device::NoMessageBox() const
@@ -267,8 +264,28 @@ void Device::CloseWithOk(HWND dialog)
 void Device::Screenshot(const wchar_t* name)
 {
     CreateDirectoryW(PathBesideThisProgram(L"..\\screenshots").c_str(), nullptr);
-    const std::wstring path = PathBesideThisProgram(L"..\\screenshots\\") + name;
-    EXPECT_TRUE(SaveScreenBmp(path.c_str()));
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<char> pixels(((width * 3 + 3) & ~3) * height);
+    const UniqueScreenDc screen(GetDC(nullptr));
+    const UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    HDC memory = CreateCompatibleDC(screen.Get());
+    HGDIOBJ previous = SelectObject(memory, bitmap.Get());
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ASSERT_TRUE(copied &&
+                GetDIBits(screen.Get(), bitmap.Get(), 0, height, pixels.data(),
+                          reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == height);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+    const BITMAPFILEHEADER header = {0x4D42, offset + DWORD(pixels.size()), 0, 0, offset};
+    std::ofstream file((PathBesideThisProgram(L"..\\screenshots\\") + name).c_str(),
+                       std::ios::binary);
+    file.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    file.write(reinterpret_cast<const char*>(&info), sizeof(info));
+    file.write(pixels.data(), pixels.size());
+    file.close();
+    EXPECT_FALSE(file.fail()) << "the screenshot written";
 }
 
 PhoneOutcome Device::Call(const wchar_t* number, DWORD line)
