@@ -68,7 +68,7 @@ TEST_F(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
         }
         EXPECT_TRUE(IsButtonChecked(GetDlgItem(m_main, IDC_REJECT_ALL)));
         EXPECT_EQ(L"Set Blacklist", WindowText(setBlacklist));
-        EXPECT_EQ(PhoneResult::Dropped, Verdict(kUnlisted)) << "in the mode chosen before";
+        EXPECT_EQ(kDropped, Verdict(kUnlisted)) << "in the mode chosen before";
         Screenshot(L"landscape.bmp");
     }
     WaitUntil([&] { return Places(m_main, false).first == Places(m_main, false).second; },
