@@ -28,15 +28,15 @@ std::vector<std::string> Lines(const std::wstring& path, const char* prefix)
 
 std::wstring CopyProgram(const wchar_t* folderName)
 {
-    const std::wstring folder = TempPath(folderName);
+    const std::wstring folder = TempPath(folderName) + L"\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     for (const wchar_t* file :
          {L"Ostrel.exe", L"aygshell.dll", L"tapi32.dll", L"faults\\faults.dll"}) {
         const std::wstring name = wcsrchr(file, L'\\') ? wcsrchr(file, L'\\') + 1 : file;
-        if (!CopyFileW(PathBesideThisProgram(file).c_str(), (folder + L"\\" + name).c_str(), FALSE))
+        if (!CopyFileW(PathBesideThisProgram(file).c_str(), (folder + name).c_str(), FALSE))
             return {};
     }
-    return folder + L"\\Ostrel.exe";
+    return folder + L"Ostrel.exe";
 }
 
 bool ExecutableFile::Load(const std::wstring& path)
@@ -49,7 +49,8 @@ bool ExecutableFile::Load(const std::wstring& path)
 bool ExecutableFile::Save(const std::wstring& path) const
 {
     std::ofstream file(path.c_str(), std::ios::binary);
-    file.write(reinterpret_cast<const char*>(m_bytes.data()), m_bytes.size());
+    file.write(reinterpret_cast<const char*>(m_bytes.data()),
+               static_cast<std::streamsize>(m_bytes.size()));
     file.close();
     return !file.fail();
 }
@@ -190,7 +191,7 @@ std::wstring Device::Answer(const wchar_t* caption)
     HWND box = Visible(caption);
     if (!box)
         return L"<no message box>";
-    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
+    std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
     return text;
@@ -266,7 +267,7 @@ void Device::Screenshot(const wchar_t* name)
     CreateDirectoryW(PathBesideThisProgram(L"..\\screenshots").c_str(), nullptr);
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<char> pixels(((width * 3 + 3) & ~3) * height);
+    std::vector<char> pixels(size_t((width * 3 + 3) & ~3) * height);
     const UniqueScreenDc screen(GetDC(nullptr));
     const UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     HDC memory = CreateCompatibleDC(screen.Get());
@@ -283,7 +284,7 @@ void Device::Screenshot(const wchar_t* name)
                        std::ios::binary);
     file.write(reinterpret_cast<const char*>(&header), sizeof(header));
     file.write(reinterpret_cast<const char*>(&info), sizeof(info));
-    file.write(pixels.data(), pixels.size());
+    file.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
     file.close();
     EXPECT_FALSE(file.fail()) << "the screenshot written";
 }
