@@ -1,9 +1,8 @@
 // Platform failures injected one at a time into the real program, one row each: the switch,
 // what the user and the phone do, what the user sees, what is stored, what is logged. The real
 // thing fails wherever it can be made to: the stand-ins' switches, a registry key nobody may
-// open, a value too large to read, a copy whose landscape template is gone or cut short, a
+// open, a value too large to read, a copy whose landscape template is cut short, a
 // sockets layer that refuses; four calls Wine cannot refuse go through tests/fakes/faults.
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -53,42 +52,16 @@ struct NativeSockets {
     ~NativeSockets() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32"); }
 };
 
-// The copy's landscape template taken out of its resource directory, or cut to 4 bytes.
-bool ChangeLandscapeTemplate(const std::wstring& program, bool remove)
+// A copy whose landscape template is cut to 4 bytes.
+std::wstring CopyWithCutLandscapeTemplate()
 {
-    ExecutableFile file;
-    const DWORD rva = file.Load(program)
-        ? file.Headers()
-              ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE]
-              .VirtualAddress
-        : 0;
-    BYTE* root = rva ? file.At(rva) : nullptr;
-    const auto find = [&](BYTE* directory, WORD id) -> IMAGE_RESOURCE_DIRECTORY_ENTRY* {
-        auto* header = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(directory);
-        auto* entries = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1);
-        for (int i = 0; directory && i < header->NumberOfNamedEntries + header->NumberOfIdEntries;
-             ++i)
-            if (!entries[i].NameIsString && entries[i].Id == id)
-                return &entries[i];
-        return nullptr;
-    };
-    IMAGE_RESOURCE_DIRECTORY_ENTRY* dialogs = root ? find(root, 5) : nullptr;  // RT_DIALOG
-    BYTE* names = dialogs ? root + dialogs->OffsetToDirectory : nullptr;
-    IMAGE_RESOURCE_DIRECTORY_ENTRY* wide = names ? find(names, IDD_OSTREL_DIALOG_WIDE) : nullptr;
-    if (!wide)
-        return false;
-    auto* header = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(names);
-    if (remove) {  // the entries after it move up: the list stays sorted
-        auto* end = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1) +
-            header->NumberOfNamedEntries + header->NumberOfIdEntries;
-        std::copy(wide + 1, end, wide);
-        --header->NumberOfIdEntries;
-    } else {
-        auto* language = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(
-            reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(root + wide->OffsetToDirectory) + 1);
-        reinterpret_cast<IMAGE_RESOURCE_DATA_ENTRY*>(root + language->OffsetToData)->Size = 4;
-    }
-    return file.Save(program);
+    const std::wstring program = CopyProgram(L"ostrel_landscape");
+    DWORD cut = 0;
+    HANDLE update = BeginUpdateResourceW(program.c_str(), FALSE);
+    const bool changed = update &&
+        UpdateResourceW(update, RT_DIALOG, MAKEINTRESOURCEW(IDD_OSTREL_DIALOG_WIDE),
+                        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), &cut, sizeof(cut));
+    return update && EndUpdateResourceW(update, !changed) && changed ? program : std::wstring();
 }
 
 struct Fault;
@@ -116,7 +89,7 @@ private:
 struct Fault {
     const char* name;
     // NAME=VALUE for the program's environment; a copy of the program (faults.dll, ws2_32.dll,
-    // no-landscape, cut-landscape); the stored list (locked, over-capacity).
+    // cut-landscape); the stored list (locked, over-capacity).
     const wchar_t* switches;
     void (*act)(FaultTest&);         // what the user and the phone do, checked on the way
     const char* calls;               // for Calls: the verdicts, see there
@@ -135,16 +108,13 @@ void FaultTest::Prepare(const wchar_t* switches)
     std::wistringstream words(switches);
     m_exe = m_builtProgram;
     for (std::wstring word; words >> word;) {
-        const bool landscape = word == L"no-landscape" || word == L"cut-landscape";
         if (word.find(L'=') != std::wstring::npos)
             m_environment.emplace_back(word.substr(0, word.find(L'=')),
                                        word.substr(word.find(L'=') + 1));
         if (word == L"faults.dll")
             m_exe = CopyWithFaultsDll();
-        if (landscape &&
-            !ChangeLandscapeTemplate(m_exe = CopyProgram(L"ostrel_landscape"),
-                                     word == L"no-landscape"))
-            m_exe.clear();
+        if (word == L"cut-landscape")
+            m_exe = CopyWithCutLandscapeTemplate();
         if (word == L"ws2_32.dll") {  // beside the copy, preferred to Wine's own
             m_exe = CopyProgram(L"ostrel_sockets"), m_sockets.reset(new NativeSockets);
             if (!CopyFileW(PathBesideThisProgram(L"fake_ws2_32\\ws2_32.dll").c_str(),
@@ -429,8 +399,6 @@ const Fault kFaults[] = {
     {"no failure: the sockets layer is released at the end", L"ws2_32.dll", Calls, "", {},
      nullptr, "startup 1.1; cleanup; init=1 open=1 drop=0"},
     // Re-layout and the editor's margin.
-    {"the landscape template is not there", L"no-landscape", TurnWithoutReLayout, "", {},
-     nullptr, "init=1 open=1 drop=1"},
     {"the landscape template is cut short", L"cut-landscape", TurnWithoutReLayout, "", {},
      nullptr, "init=1 open=1 drop=1"},
     {"the move batch cannot be opened", L"faults.dll FAULTS_FAIL=BeginDeferWindowPos",
