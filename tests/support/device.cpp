@@ -39,57 +39,39 @@ std::wstring CopyProgram(const wchar_t* folderName)
     return folder + L"Ostrel.exe";
 }
 
-bool ExecutableFile::Load(const std::wstring& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    m_bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return m_bytes.size() > sizeof(IMAGE_DOS_HEADER) + sizeof(IMAGE_NT_HEADERS);
-}
-
-bool ExecutableFile::Save(const std::wstring& path) const
-{
-    std::ofstream file(path.c_str(), std::ios::binary);
-    file.write(reinterpret_cast<const char*>(m_bytes.data()),
-               static_cast<std::streamsize>(m_bytes.size()));
-    file.close();
-    return !file.fail();
-}
-
-IMAGE_NT_HEADERS* ExecutableFile::Headers()
-{
-    return reinterpret_cast<IMAGE_NT_HEADERS*>(
-        &m_bytes[reinterpret_cast<IMAGE_DOS_HEADER*>(m_bytes.data())->e_lfanew]);
-}
-
-BYTE* ExecutableFile::At(DWORD rva)
-{
-    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(Headers());
-    for (WORD i = 0; i < Headers()->FileHeader.NumberOfSections; ++i) {
-        if (rva >= sections[i].VirtualAddress &&
-            rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
-            return &m_bytes[sections[i].PointerToRawData + (rva - sections[i].VirtualAddress)];
-    }
-    return nullptr;
-}
-
 std::wstring CopyWithFaultsDll()
 {
     const std::wstring program = CopyProgram(L"ostrel_faults_dll");
-    ExecutableFile file;
-    if (!file.Load(program))
+    std::ifstream in(program.c_str(), std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (bytes.size() < 4096)
         return {};
+    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        &bytes[reinterpret_cast<IMAGE_DOS_HEADER*>(bytes.data())->e_lfanew]);
+    const auto at = [&](DWORD rva) -> char* {  // the bytes that load at this address, or null
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section)
+            if (rva >= section->VirtualAddress &&
+                rva < section->VirtualAddress + section->SizeOfRawData)
+                return &bytes[section->PointerToRawData + (rva - section->VirtualAddress)];
+        return nullptr;
+    };
     int renamed = 0;  // faults.dll is no longer than either name: the program's code is left alone
-    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(file.At(
-        file.Headers()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+        at(headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
     for (; import && import->Name; ++import) {
-        char* name = reinterpret_cast<char*>(file.At(import->Name));
+        char* name = at(import->Name);
         if (lstrcmpiA(name, "USER32.dll") == 0 || lstrcmpiA(name, "ADVAPI32.dll") == 0) {
             memset(name, 0, strlen(name));
             memcpy(name, "faults.dll", 10);
             ++renamed;
         }
     }
-    return renamed == 2 && file.Save(program) ? program : std::wstring();
+    in.close();
+    std::ofstream out(program.c_str(), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return renamed == 2 && !out.fail() ? program : std::wstring();
 }
 
 RECT PlaceIn(HWND dialog, HWND control)

@@ -37,18 +37,6 @@ std::wstring Stored();            // the stored list as the program reads it, or
 std::vector<BYTE> StoredBytes();  // the stored value's raw bytes; empty when it cannot be read
 // The program and the stand-ins it loads, copied into a folder of their own; empty on failure.
 std::wstring CopyProgram(const wchar_t* folderName);
-// An executable file's bytes, changed in place and written back.
-class ExecutableFile {
-public:
-    bool Load(const std::wstring& path);
-    bool Save(const std::wstring& path) const;
-    IMAGE_NT_HEADERS* Headers();
-    BYTE* At(DWORD rva);  // the bytes that load at this address, or null
-
-private:
-    std::vector<BYTE> m_bytes;
-};
-
 // A copy whose imports of USER32.dll and ADVAPI32.dll name faults.dll instead (tests/fakes/faults).
 std::wstring CopyWithFaultsDll();
 RECT PlaceIn(HWND dialog, HWND control);  // in the dialog's client coordinates
