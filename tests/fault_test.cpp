@@ -13,25 +13,7 @@ namespace {
 
 // The settings key as another program could leave it: nobody may open it until Unlock. The
 // handle was opened before the lock, with the right to change it back.
-class LockedSettingsKey {
-public:
-    LockedSettingsKey()
-    {
-        m_locked = m_key.IsValid() && InitializeAcl(&m_empty, sizeof(m_empty), ACL_REVISION) &&
-            SetAccess(&m_empty);
-    }
-    ~LockedSettingsKey() { Unlock(); }
-    bool IsLocked() const { return m_locked; }
-    void Unlock() { m_locked = m_locked && !SetAccess(nullptr); }  // no list: everyone may
-
-private:
-    bool SetAccess(ACL* list)
-    {
-        SECURITY_DESCRIPTOR descriptor;
-        return InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-            SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) &&
-            RegSetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, &descriptor) == 0;
-    }
+struct LockedSettingsKey {
     static HKEY Create()
     {
         HKEY key = nullptr;
@@ -39,9 +21,20 @@ private:
                         nullptr);
         return key;
     }
-    UniqueRegistryKey m_key{Create()};
-    ACL m_empty = {};
-    bool m_locked = false;
+    bool SetAccess(bool nobody)  // an empty list: nobody may; no list: everyone may
+    {
+        ACL empty;
+        SECURITY_DESCRIPTOR descriptor;
+        return InitializeAcl(&empty, sizeof(empty), ACL_REVISION) &&
+            InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, nobody ? &empty : nullptr, FALSE) &&
+            RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &descriptor) == 0;
+    }
+    void Unlock() { locked = locked && !SetAccess(false); }
+    ~LockedSettingsKey() { Unlock(); }
+
+    const UniqueRegistryKey key{Create()};
+    bool locked = key.IsValid() && SetAccess(true);
 };
 
 // Wine takes a program's DLL load order from the registry, per executable name: while this
@@ -137,7 +130,7 @@ void FaultTest::Run(const Fault& row)
     Prepare(row.switches);
     const std::vector<BYTE> before = m_lock ? readable : StoredBytes();
     ASSERT_FALSE(m_exe.empty()) << "the copy could not be made";
-    ASSERT_TRUE(!m_lock || m_lock->IsLocked());
+    ASSERT_TRUE(!m_lock || m_lock->locked);
     row.act(*this);
     ASSERT_FALSE(HasFatalFailure());
     if (m_program.IsRunning()) {
