@@ -28,12 +28,12 @@ TEST_F(EditorTest, OnlyASaveThatCanBeLoadedAgainChangesTheStoredAndTheScreenedLi
         AddNumber(editor, number);
     EXPECT_EQ((Entries{L" ", L"+1 (20)", L"100", L"123", L"20", L"555", L"5551234", L"5551234"}),
               ListOf(editor));
-    EXPECT_EQ(PhoneResult::Rang, Verdict(L"+1 (20)")) << "added, not saved";
-    EXPECT_EQ(PhoneResult::Dropped, Verdict(L"555"));
+    EXPECT_EQ(kRang, Verdict(L"+1 (20)")) << "added, not saved";
+    EXPECT_EQ(kDropped, Verdict(L"555"));
 
     Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
     Visible(L"Ostrel");
-    EXPECT_EQ(PhoneResult::Dropped, Verdict(L"+1 (20)")) << "screened while the message shows";
+    EXPECT_EQ(kDropped, Verdict(L"+1 (20)")) << "screened while the message shows";
     EXPECT_EQ(L"Save finished!", Answer(L"Ostrel"));
     EXPECT_EQ(L" ;+1 (20);100;123;20;555;5551234;5551234;", Stored());
     EXPECT_EQ((std::vector<std::string>{"RegSetValueExW passed", "RegFlushKey passed"}),
@@ -50,10 +50,10 @@ TEST_F(EditorTest, OnlyASaveThatCanBeLoadedAgainChangesTheStoredAndTheScreenedLi
     EXPECT_EQ(L"Save faulted, please retry!", Answer(L"Ostrel"));
     EXPECT_EQ(L" ;+1 (20);100;123;20;555;5551234;5551234;", Stored());
     EXPECT_EQ(10u, ListOf(editor).size()) << "the editor keeps the work";
-    EXPECT_EQ(PhoneResult::Rang, Verdict(L"777"));
+    EXPECT_EQ(kRang, Verdict(L"777"));
 
     CloseWithOk(editor);
-    EXPECT_EQ(PhoneResult::Rang, Verdict(L"777"));
+    EXPECT_EQ(kRang, Verdict(L"777"));
     ASSERT_NE(nullptr, editor = OpenEditor());
     EXPECT_EQ(8u, ListOf(editor).size()) << "the stored list again";
     EXPECT_EQ(2u, Lines(m_faultsLog, "Reg").size()) << "nothing more stored";
@@ -82,7 +82,7 @@ TEST_F(EditorTest, HelpShowsItsTextOnEveryOpeningAndCannotBeChanged)
             ASSERT_TRUE(TypeText(L"x") && PressKey(VK_RIGHT));
             WAIT_FOR("the caret moved", LOWORD(SendMessageW(text, EM_GETSEL, 0, 0)) >= 1);
             EXPECT_EQ(helpText, WindowText(text));
-            EXPECT_EQ(PhoneResult::Dropped, Verdict(kListed));
+            EXPECT_EQ(kDropped, Verdict(kListed));
             Screenshot(L"help.bmp");
         }
         CloseWithOk(help);

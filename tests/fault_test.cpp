@@ -1,9 +1,8 @@
 // Platform failures injected one at a time into the real program, one row each: the switch,
 // what the user and the phone do, what the user sees, what is stored, what is logged. The real
 // thing fails wherever it can be made to: the stand-ins' switches, a registry key nobody may
-// open, a value too large to read, a copy whose landscape template is gone or cut short, a
+// open, a value too large to read, a copy whose landscape template is cut short, a
 // sockets layer that refuses; four calls Wine cannot refuse go through tests/fakes/faults.
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -12,39 +11,30 @@
 
 namespace {
 
-const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
-
-// The settings key as another program could leave it: nobody may open it until Unlock.
-class LockedSettingsKey {
-public:
-    LockedSettingsKey()
+// The settings key as another program could leave it: nobody may open it until Unlock. The
+// handle was opened before the lock, with the right to change it back.
+struct LockedSettingsKey {
+    static HKEY Create()
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        return key;
+    }
+    bool SetAccess(bool nobody)  // an empty list: nobody may; no list: everyone may
     {
         ACL empty;
-        m_locked = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                   nullptr, &m_key, nullptr) == 0 &&
-            InitializeAcl(&empty, sizeof(empty), ACL_REVISION) && SetAccess(&empty);
-    }
-    ~LockedSettingsKey()
-    {
-        Unlock();
-        RegCloseKey(m_key);
-    }
-    LockedSettingsKey(const LockedSettingsKey&) = delete;
-    LockedSettingsKey& operator=(const LockedSettingsKey&) = delete;
-    bool IsLocked() const { return m_locked; }
-    void Unlock() { m_locked = m_locked && !SetAccess(nullptr); }  // no list: everyone may
-
-private:
-    // This handle was opened before the lock, with the right to change it back.
-    bool SetAccess(ACL* list)
-    {
         SECURITY_DESCRIPTOR descriptor;
-        return InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-            SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) &&
-            RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &descriptor) == 0;
+        return InitializeAcl(&empty, sizeof(empty), ACL_REVISION) &&
+            InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, nobody ? &empty : nullptr, FALSE) &&
+            RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &descriptor) == 0;
     }
-    HKEY m_key = nullptr;
-    bool m_locked = false;
+    void Unlock() { locked = locked && !SetAccess(false); }
+    ~LockedSettingsKey() { Unlock(); }
+
+    const UniqueRegistryKey key{Create()};
+    bool locked = key.IsValid() && SetAccess(true);
 };
 
 // Wine takes a program's DLL load order from the registry, per executable name: while this
@@ -52,46 +42,19 @@ private:
 struct NativeSockets {
     const wchar_t* const key = L"Software\\Wine\\AppDefaults\\Ostrel.exe\\DllOverrides";
     NativeSockets() { RegSetKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32", REG_SZ, L"native", 14); }
-
     ~NativeSockets() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"ws2_32"); }
 };
 
-// The copy's landscape template taken out of its resource directory, or cut to 4 bytes.
-bool ChangeLandscapeTemplate(const std::wstring& program, bool remove)
+// A copy whose landscape template is cut to 4 bytes.
+std::wstring CopyWithCutLandscapeTemplate()
 {
-    ExecutableFile file;
-    const DWORD rva = file.Load(program)
-        ? file.Headers()
-              ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE]
-              .VirtualAddress
-        : 0;
-    BYTE* root = rva ? file.At(rva) : nullptr;
-    const auto find = [&](BYTE* directory, WORD id) -> IMAGE_RESOURCE_DIRECTORY_ENTRY* {
-        auto* header = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(directory);
-        auto* entries = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1);
-        for (int i = 0; directory && i < header->NumberOfNamedEntries + header->NumberOfIdEntries;
-             ++i)
-            if (!entries[i].NameIsString && entries[i].Id == id)
-                return &entries[i];
-        return nullptr;
-    };
-    IMAGE_RESOURCE_DIRECTORY_ENTRY* dialogs = root ? find(root, 5) : nullptr;  // RT_DIALOG
-    BYTE* names = dialogs ? root + dialogs->OffsetToDirectory : nullptr;
-    IMAGE_RESOURCE_DIRECTORY_ENTRY* wide = names ? find(names, IDD_OSTREL_DIALOG_WIDE) : nullptr;
-    if (!wide)
-        return false;
-    auto* header = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(names);
-    if (remove) {  // the entries after it move up: the list stays sorted
-        auto* end = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1) +
-            header->NumberOfNamedEntries + header->NumberOfIdEntries;
-        std::copy(wide + 1, end, wide);
-        --header->NumberOfIdEntries;
-    } else {
-        auto* language = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(
-            reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(root + wide->OffsetToDirectory) + 1);
-        reinterpret_cast<IMAGE_RESOURCE_DATA_ENTRY*>(root + language->OffsetToData)->Size = 4;
-    }
-    return file.Save(program);
+    const std::wstring program = CopyProgram(L"ostrel_landscape");
+    DWORD cut = 0;
+    HANDLE update = BeginUpdateResourceW(program.c_str(), FALSE);
+    const bool changed = update &&
+        UpdateResourceW(update, RT_DIALOG, MAKEINTRESOURCEW(IDD_OSTREL_DIALOG_WIDE),
+                        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), &cut, sizeof(cut));
+    return update && EndUpdateResourceW(update, !changed) && changed ? program : std::wstring();
 }
 
 struct Fault;
@@ -101,14 +64,14 @@ class FaultTest : public Device, public ::testing::WithParamInterface<Fault> {
 public:
     void Up() { Start(m_environment, m_exe); }   // the row's program, up and screening
     void Go() { Launch(m_environment, m_exe); }  // only started
-    // Answers the message box with this caption and notes what it said.
-    void Saw(const wchar_t* caption) { m_seen.push_back(Answer(caption)); }
+    void Saw(const wchar_t* caption) { m_seen.push_back(Answer(caption)); }  // and answered it
+    void Save() { Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save"), Saw(L"Ostrel"); }
     void Run(const Fault& row);
 
     std::unique_ptr<LockedSettingsKey> m_lock;
 
 private:
-    void Prepare(const Fault& row);
+    void Prepare(const wchar_t* switches);
     std::string Logged() const;
     std::wstring m_exe;
     EnvironmentChanges m_environment;
@@ -118,14 +81,14 @@ private:
 
 struct Fault {
     const char* name;
-    // Words: NAME=VALUE for the program's environment; a copy of the program (faults.dll,
-    // ws2_32.dll, no-landscape, cut-landscape); the stored list (locked, over-capacity).
+    // NAME=VALUE for the program's environment; a copy of the program (faults.dll, ws2_32.dll,
+    // cut-landscape); the stored list (locked, over-capacity).
     const wchar_t* switches;
     void (*act)(FaultTest&);         // what the user and the phone do, checked on the way
     const char* calls;               // for Calls: the verdicts, see there
     std::vector<std::wstring> sees;  // every message box, in order
     const wchar_t* stored;           // at the end; null: the bytes as before
-    const char* logged;              // refused calls, the sockets' calls, the lines' summary
+    const char* logged;              // refused and sockets' calls; lines asked for, opened, dropped
 };
 
 void PrintTo(const Fault& row, std::ostream* out)
@@ -133,27 +96,24 @@ void PrintTo(const Fault& row, std::ostream* out)
     *out << row.name;
 }
 
-void FaultTest::Prepare(const Fault& row)
+void FaultTest::Prepare(const wchar_t* switches)
 {
-    std::wistringstream words(row.switches);
+    std::wistringstream words(switches);
     m_exe = m_builtProgram;
     for (std::wstring word; words >> word;) {
-        const size_t equals = word.find(L'=');
-        if (equals != std::wstring::npos)
-            m_environment.emplace_back(word.substr(0, equals), word.substr(equals + 1));
-        else if (word == L"faults.dll")
+        if (word.find(L'=') != std::wstring::npos)
+            m_environment.emplace_back(word.substr(0, word.find(L'=')),
+                                       word.substr(word.find(L'=') + 1));
+        if (word == L"faults.dll")
             m_exe = CopyWithFaultsDll();
-        else if (word == L"no-landscape" || word == L"cut-landscape")
-            m_exe = CopyProgram(L"ostrel_landscape");
-        else if (word == L"ws2_32.dll")
+        if (word == L"cut-landscape")
+            m_exe = CopyWithCutLandscapeTemplate();
+        if (word == L"ws2_32.dll") {  // beside the copy, preferred to Wine's own
             m_exe = CopyProgram(L"ostrel_sockets"), m_sockets.reset(new NativeSockets);
-        if ((word == L"no-landscape" || word == L"cut-landscape") &&
-            !ChangeLandscapeTemplate(m_exe, word == L"no-landscape"))
-            m_exe.clear();
-        if (word == L"ws2_32.dll" &&
-            !CopyFileW(PathBesideThisProgram(L"fake_ws2_32\\ws2_32.dll").c_str(),
-                       (m_exe.substr(0, m_exe.size() - 10) + L"ws2_32.dll").c_str(), FALSE))
-            m_exe.clear();
+            if (!CopyFileW(PathBesideThisProgram(L"fake_ws2_32\\ws2_32.dll").c_str(),
+                           TempPath(L"ostrel_sockets\\ws2_32.dll").c_str(), FALSE))
+                m_exe.clear();
+        }
         if (word == L"over-capacity") {  // 1024 characters, with the NUL 2050 bytes
             const std::wstring tooLong = L"5551234;" + std::wstring(1016, L'9');
             RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", REG_SZ, tooLong.c_str(),
@@ -166,12 +126,11 @@ void FaultTest::Prepare(const Fault& row)
 
 void FaultTest::Run(const Fault& row)
 {
-    SCOPED_TRACE(row.name);
     const std::vector<BYTE> readable = StoredBytes();
-    Prepare(row);
+    Prepare(row.switches);
     const std::vector<BYTE> before = m_lock ? readable : StoredBytes();
     ASSERT_FALSE(m_exe.empty()) << "the copy could not be made";
-    ASSERT_TRUE(!m_lock || m_lock->IsLocked());
+    ASSERT_TRUE(!m_lock || m_lock->locked);
     row.act(*this);
     ASSERT_FALSE(HasFatalFailure());
     if (m_program.IsRunning()) {
@@ -190,8 +149,7 @@ void FaultTest::Run(const Fault& row)
     EXPECT_EQ(row.logged, Logged());
 }
 
-// Refused calls, the sockets' calls, and the telephony lines: asked for, opened, dropped, shut
-// down. Only the lines that were opened are closed, each once, before the shutdown, which is last.
+// Every line opened is closed once, and only those; a service that started is shut down last.
 std::string FaultTest::Logged() const
 {
     std::string logged;
@@ -208,20 +166,21 @@ std::string FaultTest::Logged() const
             opened.push_back(entry.Get("line"));
     for (const TelephonyLogEntry& entry : LogEntries(log, "close"))
         closed.push_back(entry.Get("line"));
-    const size_t shutdowns = LogEntries(log, "shutdown").size();
-    EXPECT_EQ(shutdowns ? opened : std::vector<std::string>{}, closed);
-    if (shutdowns) {
-        EXPECT_EQ("shutdown", log.back().operation);
-        EXPECT_EQ("0", log.back().Get("unclosed"));
-    }
-    return logged + "initialized=" + std::to_string(LogEntries(log, "initialize").size()) +
-        " opened=" + std::to_string(opened.size()) +
-        " dropped=" + std::to_string(LogEntries(log, "drop").size()) +
-        " shutdown=" + std::to_string(shutdowns);
+    size_t started = 0;
+    for (const TelephonyLogEntry& entry : LogEntries(log, "initialize"))
+        started += entry.Get("result") == "0";
+    EXPECT_EQ(started, LogEntries(log, "shutdown").size());
+    EXPECT_EQ(started ? opened : std::vector<std::string>{}, closed);
+    const std::string last =
+        log.empty() ? "" : log.back().operation + " " + log.back().Get("unclosed");
+    EXPECT_EQ(started ? "shutdown 0" : last, last);
+    return logged + "init=" + std::to_string(LogEntries(log, "initialize").size()) +
+        " open=" + std::to_string(opened.size()) +
+        " drop=" + std::to_string(LogEntries(log, "drop").size());
 }
 
-// The row's calls: before '/' the listed caller on lines 0, 1, ...; after it, in "Reject All
-// Calls", an unlisted caller on line 0. D dropped, R rang, N rang on a line not opened, E none.
+// Before '/' the listed caller on lines 0, 1, ...; after it, in "Reject All Calls", an unlisted
+// caller on line 0. D dropped, R rang, N rang on a line not opened, E none.
 void Calls(FaultTest& t)
 {
     t.Up();
@@ -243,19 +202,13 @@ void Calls(FaultTest& t)
 HWND StartWithoutTheList(FaultTest& t)
 {
     t.Up();
-    EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
+    EXPECT_EQ(kRang, t.Verdict(kListed));
     t.Choose(IDC_REJECT_ALL);
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kUnlisted));
+    EXPECT_EQ(kDropped, t.Verdict(kUnlisted));
     t.Choose(IDC_BLOCK_BLACKLIST);
     HWND editor = t.OpenEditor();
     EXPECT_EQ(Entries{}, t.ListOf(editor));
     return editor;
-}
-
-void Save(FaultTest& t)
-{
-    t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-    t.Saw(L"Ostrel");
 }
 
 // Readable again: the editor reads the stored list before it shows any.
@@ -266,7 +219,7 @@ void ListReadAgain(FaultTest& t)
     HWND editor = t.OpenEditor();
     EXPECT_EQ(Entries{kListed}, t.ListOf(editor));
     t.CloseWithOk(editor);
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
+    EXPECT_EQ(kDropped, t.Verdict(kListed));
 }
 
 // An editor that opened without the stored list never saves over it: refused while the store
@@ -275,14 +228,14 @@ void SaveJoinsTheStoredList(FaultTest& t)
 {
     HWND editor = StartWithoutTheList(t);
     t.AddNumber(editor, L"777");
-    Save(t);
+    t.Save();
     EXPECT_EQ(Entries{L"777"}, t.ListOf(editor));
-    EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
+    EXPECT_EQ(kRang, t.Verdict(L"777"));
     t.m_lock->Unlock();
-    Save(t);
+    t.Save();
     EXPECT_EQ((Entries{kListed, L"777"}), t.ListOf(editor));
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed));
+    EXPECT_EQ(kDropped, t.Verdict(L"777"));
+    EXPECT_EQ(kDropped, t.Verdict(kListed));
 }
 
 // A value no read could load screened nothing: a save replaces it.
@@ -292,14 +245,15 @@ void SaveReplacesAnUnloadableValue(FaultTest& t)
     HWND editor = StartWithoutTheList(t);
     EXPECT_EQ(before, StoredBytes()) << "not touched before a save";
     t.AddNumber(editor, L"777");
-    Save(t);
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(L"777"));
-    EXPECT_EQ(PhoneResult::Rang, t.Verdict(kListed));
+    t.Save();
+    EXPECT_EQ(kDropped, t.Verdict(L"777"));
+    EXPECT_EQ(kRang, t.Verdict(kListed));
 }
 
 // A save that cannot be stored says so and keeps the stored, the screened and the editor's list;
 // the user simply saves again. lock: the key is locked after the start and opens again later.
-void SaveFailsAndIsRetried(FaultTest& t, bool lock)
+template <bool lock>
+void SaveFailsAndIsRetried(FaultTest& t)
 {
     t.Up();
     if (lock)
@@ -310,8 +264,7 @@ void SaveFailsAndIsRetried(FaultTest& t, bool lock)
         const bool fails = !lock || attempt == 1;
         t.Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
         t.Visible(L"Ostrel");
-        EXPECT_EQ(fails ? PhoneResult::Rang : PhoneResult::Dropped, t.Verdict(L"777"))
-            << "while the message is shown";
+        EXPECT_EQ(fails ? kRang : kDropped, t.Verdict(L"777")) << "while the message is shown";
         t.Saw(L"Ostrel");
         EXPECT_EQ((Entries{kListed, L"777"}), t.ListOf(editor));
         if (lock)
@@ -326,7 +279,7 @@ void WithoutMenuBars(FaultTest& t)
 {
     t.Go();
     t.Visible(L"Error");
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kListed)) << "the lines open before the bar";
+    EXPECT_EQ(kDropped, t.Verdict(kListed)) << "the lines open before the bar";
     t.Saw(L"Error");
     ASSERT_NE(nullptr, t.m_main = t.Visible(kTitle));
     ASSERT_TRUE(Click(GetDlgItem(t.m_main, IDC_SET_BLACKLIST)));
@@ -336,7 +289,7 @@ void WithoutMenuBars(FaultTest& t)
          (bar = FindWindowExW(nullptr, bar, AYGSHELL_STANDIN_MENUBAR_CLASS, nullptr));)
         EXPECT_EQ(nullptr, FindWindowExW(bar, nullptr, L"Button", nullptr));
     t.AddNumber(editor, L"777");
-    EXPECT_EQ(PhoneResult::Rang, t.Verdict(L"777"));
+    EXPECT_EQ(kRang, t.Verdict(L"777"));
     t.CloseWithOk(editor);
     PostMessageW(t.m_main, WM_CLOSE, 0, 0);  // what Deactive does
     EXPECT_EQ(0u, t.WaitForExit());
@@ -354,36 +307,29 @@ void EndsAtStart(FaultTest& t)
     EXPECT_EQ(0u, t.WaitForExit());
 }
 
-// Every control's rectangle in the dialog's client coordinates, and its text.
-std::map<int, std::wstring> Layout(HWND dialog)
-{
-    std::map<int, std::wstring> layout;
-    for (HWND control = GetWindow(dialog, GW_CHILD); control;
-         control = GetWindow(control, GW_HWNDNEXT)) {
-        RECT r = {};
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        layout[GetDlgCtrlID(control)] = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) +
-            L"," + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) + L" " +
-            WindowText(control);
-    }
-    return layout;
-}
-
 // A re-layout that cannot begin moves nothing: the screen turns, every control keeps its place
 // and text, and calls are screened in the mode chosen before.
 void TurnWithoutReLayout(FaultTest& t)
 {
+    const auto layout = [&] {
+        std::map<int, std::wstring> controls;
+        for (HWND c = GetWindow(t.m_main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const RECT r = PlaceIn(t.m_main, c);
+            controls[GetDlgCtrlID(c)] = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) +
+                L"," + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) + WindowText(c);
+        }
+        return controls;
+    };
     t.Up();
     t.Choose(IDC_REJECT_ALL);
-    const auto before = Layout(t.m_main);
+    const auto before = layout();
     LandscapeScreen screen;
     ASSERT_TRUE(screen.turned);
     RECT r = {};
     WAIT_FOR("the main dialog turned", GetWindowRect(t.m_main, &r) && r.right - r.left == 320);
     // The call is handled after the size change, on the program's one thread.
-    EXPECT_EQ(PhoneResult::Dropped, t.Verdict(kUnlisted));
-    EXPECT_EQ(before, Layout(t.m_main));
+    EXPECT_EQ(kDropped, t.Verdict(kUnlisted));
+    EXPECT_EQ(before, layout());
 }
 
 // Without the screen's device context the editor's margin is 0, on every size change and
@@ -413,52 +359,46 @@ const wchar_t kNoSockets[] = L"Windows 套接字初始化失败。";
 const Fault kFaults[] = {
     // Telephony failures are silent; screening goes on wherever a line could be opened.
     {"lineInitializeEx fails", L"TAPI_STANDIN_FAIL_INIT=1", Calls, "E/E", {}, nullptr,
-     "initialized=1 opened=0 dropped=0 shutdown=0"},
-    {"device 1 cannot agree on a version, device 2 cannot be opened",
-     L"TAPI_STANDIN_LINES=4 TAPI_STANDIN_FAIL_NEGOTIATE=1 TAPI_STANDIN_FAIL_OPEN=2", Calls,
-     "DNND/D", {}, nullptr, "initialized=1 opened=2 dropped=3 shutdown=1"},
-    {"no line devices", L"TAPI_STANDIN_LINES=0", Calls, "N/N", {}, nullptr,
-     "initialized=1 opened=0 dropped=0 shutdown=1"},
+     "init=1 open=0 drop=0"},
+    {"device 1 disagrees on the version, device 2 cannot be opened", L"TAPI_STANDIN_LINES=4 "
+     L"TAPI_STANDIN_FAIL_NEGOTIATE=1 TAPI_STANDIN_FAIL_OPEN=2", Calls, "DNND/D", {}, nullptr,
+     "init=1 open=2 drop=3"},
+    {"no line devices", L"TAPI_STANDIN_LINES=0", Calls, "N/N", {}, nullptr, "init=1 open=0 drop=0"},
     {"lineGetCallInfo fails: no caller has a number", L"TAPI_STANDIN_FAIL_GETCALLINFO=1", Calls,
-     "R/D", {}, nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+     "R/D", {}, nullptr, "init=1 open=1 drop=1"},
     {"lineDrop fails: the call rings on", L"TAPI_STANDIN_FAIL_DROP=1", Calls, "R/R", {}, nullptr,
-     "initialized=1 opened=1 dropped=2 shutdown=1"},
+     "init=1 open=1 drop=2"},
     // The settings store: a list that cannot be loaded is neither shown nor touched.
     {"the key cannot be opened, then can", L"locked", ListReadAgain, "", {}, nullptr,
-     "initialized=1 opened=1 dropped=2 shutdown=1"},
+     "init=1 open=1 drop=2"},
     {"a save while the key cannot be opened, then can", L"locked", SaveJoinsTheStoredList, "",
-     {kFaulted, kFinished}, L"5551234;777;", "initialized=1 opened=1 dropped=3 shutdown=1"},
+     {kFaulted, kFinished}, L"5551234;777;", "init=1 open=1 drop=3"},
     {"the value is over the read capacity", L"over-capacity", SaveReplacesAnUnloadableValue, "",
-     {kFinished}, L"777;", "initialized=1 opened=1 dropped=2 shutdown=1"},
-    {"the key is locked after the start", L"",
-     [](FaultTest& t) { SaveFailsAndIsRetried(t, true); }, "", {kFaulted, kFinished},
-     L"5551234;777;", "initialized=1 opened=1 dropped=1 shutdown=1"},
+     {kFinished}, L"777;", "init=1 open=1 drop=2"},
+    {"the key is locked after the start", L"", SaveFailsAndIsRetried<true>, "",
+     {kFaulted, kFinished}, L"5551234;777;", "init=1 open=1 drop=1"},
     {"the value cannot be set", L"faults.dll FAULTS_FAIL=RegSetValueExW",
-     [](FaultTest& t) { SaveFailsAndIsRetried(t, false); }, "", {kFaulted, kFaulted}, nullptr,
-     "RegSetValueExW failed; RegSetValueExW failed; initialized=1 opened=1 dropped=0 shutdown=1"},
-    // The shell's menu bar.
+     SaveFailsAndIsRetried<false>, "", {kFaulted, kFaulted}, nullptr,
+     "RegSetValueExW failed; RegSetValueExW failed; init=1 open=1 drop=0"},
     {"the menu bars cannot be created", L"AYGSHELL_STANDIN_FAIL_CREATEMENUBAR=1", WithoutMenuBars,
-     "", {kNoBar, kNoBar}, nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+     "", {kNoBar, kNoBar}, nullptr, "init=1 open=1 drop=1"},
     // Start-up: no window, and the telephony service is not touched.
     {"the main dialog cannot be created", L"faults.dll FAULTS_FAIL=DialogBoxParamW", EndsAtStart,
-     "", {}, nullptr, "DialogBoxParamW failed; initialized=0 opened=0 dropped=0 shutdown=0"},
+     "", {}, nullptr, "DialogBoxParamW failed; init=0 open=0 drop=0"},
     {"the sockets layer refuses", L"ws2_32.dll FAKE_WS2_32=refuse", EndsAtStart, "",
-     {kNoSockets}, nullptr, "startup 1.1; initialized=0 opened=0 dropped=0 shutdown=0"},
+     {kNoSockets}, nullptr, "startup 1.1; init=0 open=0 drop=0"},
     {"the sockets layer offers another version", L"ws2_32.dll FAKE_WS2_32=version", EndsAtStart,
-     "", {kNoSockets}, nullptr, "startup 1.1; cleanup; initialized=0 opened=0 dropped=0 shutdown=0"},
+     "", {kNoSockets}, nullptr, "startup 1.1; cleanup; init=0 open=0 drop=0"},
     {"no failure: the sockets layer is released at the end", L"ws2_32.dll", Calls, "", {},
-     nullptr, "startup 1.1; cleanup; initialized=1 opened=1 dropped=0 shutdown=1"},
+     nullptr, "startup 1.1; cleanup; init=1 open=1 drop=0"},
     // Re-layout and the editor's margin.
-    {"the landscape template is not there", L"no-landscape", TurnWithoutReLayout, "", {},
-     nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
     {"the landscape template is cut short", L"cut-landscape", TurnWithoutReLayout, "", {},
-     nullptr, "initialized=1 opened=1 dropped=1 shutdown=1"},
+     nullptr, "init=1 open=1 drop=1"},
     {"the move batch cannot be opened", L"faults.dll FAULTS_FAIL=BeginDeferWindowPos",
-     TurnWithoutReLayout, "", {}, nullptr, "BeginDeferWindowPos failed; "
-     "BeginDeferWindowPos failed; BeginDeferWindowPos failed; BeginDeferWindowPos failed; "
-     "initialized=1 opened=1 dropped=1 shutdown=1"},
+     TurnWithoutReLayout, "", {}, nullptr, "BeginDeferWindowPos failed; BeginDeferWindowPos "
+     "failed; BeginDeferWindowPos failed; BeginDeferWindowPos failed; init=1 open=1 drop=1"},
     {"the screen has no device context", L"faults.dll FAULTS_FAIL=GetDC", EditorWithoutMargin,
-     "", {}, nullptr, "GetDC failed; initialized=1 opened=1 dropped=0 shutdown=1"},
+     "", {}, nullptr, "GetDC failed; init=1 open=1 drop=0"},
 };
 // clang-format on
 

@@ -8,7 +8,6 @@
 namespace {
 
 using ProgramTest = Device;
-const PhoneResult kRang = PhoneResult::Rang, kDropped = PhoneResult::Dropped;
 
 TEST_F(ProgramTest, StartsInBlockListModeEachModeDecidesTheNextCallAndDeactiveEndsIt)
 {
@@ -21,15 +20,14 @@ TEST_F(ProgramTest, StartsInBlockListModeEachModeDecidesTheNextCallAndDeactiveEn
     EXPECT_FALSE(IsWindowVisible(FindWindowExW(strip, nullptr, L"Button", L"ok")))
         << "the main dialog has no title-bar ok";
 
-    struct Step {
+    struct {
         int button;  // 0: as started
         PhoneResult listed, unlisted;
-    };
-    const Step steps[] = {{0, kDropped, kRang},
-                          {IDC_ACCEPT_ALL, kRang, kRang},
-                          {IDC_BLOCK_BLACKLIST, kDropped, kRang},
-                          {IDC_REJECT_ALL, kDropped, kDropped}};
-    for (const Step& step : steps) {
+    } const steps[] = {{0, kDropped, kRang},
+                       {IDC_ACCEPT_ALL, kRang, kRang},
+                       {IDC_BLOCK_BLACKLIST, kDropped, kRang},
+                       {IDC_REJECT_ALL, kDropped, kDropped}};
+    for (const auto& step : steps) {
         if (step.button)
             Choose(step.button);
         EXPECT_EQ(step.listed, Verdict(kListed)) << step.button;
@@ -111,14 +109,6 @@ TEST_F(ProgramTest, ScreensExactlyTheBareCallerNumberNotificationOfAListedCaller
         drops += row.expected == kDropped;
     }
     EXPECT_EQ(drops, Log("drop").size()) << "one drop per dropped call";
-    const std::vector<TelephonyLogEntry> requests = Log("getcallinfo");
-    ASSERT_FALSE(requests.empty());
-    EXPECT_EQ("1328", requests[0].Get("total"));
-    bool grown = false;  // a record larger than the first buffer is fetched again, as large
-    for (size_t i = 0; i + 1 < requests.size(); ++i)
-        grown |= std::stoul("0" + requests[i].Get("needed")) > 1328 &&
-            requests[i + 1].Get("total") == requests[i].Get("needed");
-    EXPECT_TRUE(grown);
 }
 
 // "Run Backgroud" hides the program but not its screening; a second start of the same file
@@ -132,11 +122,7 @@ TEST_F(ProgramTest, RunBackgroundKeepsScreeningAndAnotherStartBringsTheProgramBa
     EXPECT_EQ(kDropped, Verdict(kListed));
     EXPECT_EQ(kRang, Verdict(kUnlisted));
 
-    const std::wstring folder = TempPath(L"ostrel_copy");
-    CreateDirectoryW(folder.c_str(), nullptr);
-    for (const wchar_t* file : {L"Ostrel.exe", L"aygshell.dll", L"tapi32.dll"})
-        CopyFileW(PathBesideThisProgram(file).c_str(), (folder + L"\\" + file).c_str(), FALSE);
-    for (const std::wstring& exe : {m_builtProgram, folder + L"\\Ostrel.exe"}) {
+    for (const std::wstring& exe : {m_builtProgram, CopyProgram(L"ostrel_copy")}) {
         const bool sameFile = exe == m_builtProgram;
         ShowWindow(m_main, SW_MINIMIZE);
         WAIT_FOR("the dialog minimised", IsIconic(m_main));

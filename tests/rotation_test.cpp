@@ -23,22 +23,17 @@ const Place kPlaces[] = {
     {IDC_SET_WHITELIST, {65, 250, 184, 275}, {74, 138, 193, 163}},     // 37,143,68,14 / 42,79
 };
 
-std::string Show(const RECT& r)
-{
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-        "," + std::to_string(r.bottom);
-}
-
 // Every control's place now, and where it must be.
 std::pair<std::string, std::string> Places(HWND dialog, bool landscape)
 {
+    const auto show = [](const RECT& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+            std::to_string(r.right) + "," + std::to_string(r.bottom) + " ";
+    };
     std::string now, expected;
     for (const Place& place : kPlaces) {
-        RECT r = {};
-        GetWindowRect(GetDlgItem(dialog, place.id), &r);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        now += Show(r) + " ";
-        expected += Show(landscape ? place.landscape : place.portrait) + " ";
+        now += show(PlaceIn(dialog, GetDlgItem(dialog, place.id)));
+        expected += show(landscape ? place.landscape : place.portrait);
     }
     return {now, expected};
 }
@@ -68,7 +63,7 @@ TEST_F(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
         }
         EXPECT_TRUE(IsButtonChecked(GetDlgItem(m_main, IDC_REJECT_ALL)));
         EXPECT_EQ(L"Set Blacklist", WindowText(setBlacklist));
-        EXPECT_EQ(PhoneResult::Dropped, Verdict(kUnlisted)) << "in the mode chosen before";
+        EXPECT_EQ(kDropped, Verdict(kUnlisted)) << "in the mode chosen before";
         Screenshot(L"landscape.bmp");
     }
     WaitUntil([&] { return Places(m_main, false).first == Places(m_main, false).second; },

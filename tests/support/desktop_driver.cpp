@@ -1,16 +1,13 @@
-// Waiting for other programs' windows, reading their state, starting programs, the screen.
+// Waiting for other programs' windows, reading their state, real input, starting programs.
 #include "tests/support/desktop_driver.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
-const DWORD kPollMs = 15;
 // Long enough for a busy program under Wine, short enough that a hung one fails a test quickly.
 const UINT kMessageTimeoutMs = 5000;
 
-// The first top-level window of the class and title (either null: any) of the process.
 HWND FindTopLevelWindow(const wchar_t* className, const wchar_t* title, DWORD processId,
                         bool visibleOnly)
 {
@@ -33,6 +30,43 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
         : -1;
 }
 
+bool Send(std::vector<INPUT> inputs)
+{
+    const UINT count = static_cast<UINT>(inputs.size());
+    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+}
+
+// Each event carries the point: Wine moves its cursor to the X pointer, outside the device
+// screen, whenever a window appears under it. The coordinate is the middle of the pixel's range
+// of 0..65535, which Windows and Wine both map back onto the pixel.
+INPUT MouseEvent(DWORD flags, POINT point)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx =
+        static_cast<LONG>((2LL * point.x + 1) * 65536 / (2LL * GetSystemMetrics(SM_CXSCREEN)));
+    input.mi.dy =
+        static_cast<LONG>((2LL * point.y + 1) * 65536 / (2LL * GetSystemMetrics(SM_CYSCREEN)));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+INPUT KeyEvent(WORD virtualKey, WORD scanCode, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = scanCode;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+bool Hits(HWND window, POINT screenPoint)
+{
+    HWND hit = WindowFromPoint(screenPoint);
+    return hit == window || IsChild(window, hit);
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
@@ -44,8 +78,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs)
             return false;
-        MsgWaitForMultipleObjectsEx(0, nullptr, std::min(kPollMs, timeoutMs - elapsed), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, std::min<DWORD>(15, timeoutMs - elapsed),
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
@@ -105,6 +139,51 @@ std::vector<std::wstring> ListBoxItems(HWND listBox)
         items.push_back(text);
     }
     return items;
+}
+
+bool Click(HWND window)
+{
+    RECT client = {};
+    return GetClientRect(window, &client) && client.right > 0 && client.bottom > 0 &&
+        Click(window, POINT{client.right / 2, client.bottom / 2});
+}
+
+bool Click(HWND window, POINT clientPoint)
+{
+    HWND root = GetAncestor(window, GA_ROOT);
+    POINT point = clientPoint;
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || IsIconic(root) ||
+        !ClientToScreen(window, &point))
+        return false;
+    if (!Hits(window, point)) {
+        // Activation alone leaves the window where it is in Wine: raise it as well.
+        SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(root);
+        if (!WaitUntil([&] { return Hits(window, point); }, 2000))
+            return false;
+    }
+    return Send({MouseEvent(0, point), MouseEvent(MOUSEEVENTF_LEFTDOWN, point),
+                 MouseEvent(MOUSEEVENTF_LEFTUP, point)});
+}
+
+bool PressKey(WORD virtualKey)
+{
+    const WORD scanCode = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    // The arrow keys sit outside the numeric pad's block: their scan codes are extended.
+    const DWORD extended =
+        virtualKey >= VK_LEFT && virtualKey <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0;
+    return Send({KeyEvent(virtualKey, scanCode, extended),
+                 KeyEvent(virtualKey, scanCode, extended | KEYEVENTF_KEYUP)});
+}
+
+bool TypeText(const wchar_t* text)
+{
+    std::vector<INPUT> inputs;
+    for (const wchar_t* character = text; *character; ++character) {
+        inputs.push_back(KeyEvent(0, *character, KEYEVENTF_UNICODE));
+        inputs.push_back(KeyEvent(0, *character, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
+    }
+    return inputs.empty() || Send(inputs);
 }
 
 ProgramUnderTest::~ProgramUnderTest()
@@ -180,7 +259,7 @@ std::wstring PathBesideThisProgram(const wchar_t* fileName)
     return folder.substr(0, folder.find_last_of(L"\\/") + 1) + fileName;
 }
 
-bool SetScreenSize(DWORD width, DWORD height)
+bool LandscapeScreen::Set(DWORD width, DWORD height)
 {
     DEVMODEW mode = {};
     mode.dmSize = sizeof(mode);
@@ -188,36 +267,4 @@ bool SetScreenSize(DWORD width, DWORD height)
     mode.dmPelsWidth = width;
     mode.dmPelsHeight = height;
     return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
-}
-
-bool SaveScreenBmp(const wchar_t* path)
-{
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info), info.biWidth = width, info.biHeight = height;
-    info.biPlanes = 1, info.biBitCount = 24, info.biCompression = BI_RGB;
-    const DWORD stride = (width * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels(stride * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    bool copied = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    copied = copied &&
-        GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-                  DIB_RGB_COLORS) == height;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
-    const BITMAPFILEHEADER header = {0x4D42, offset + static_cast<DWORD>(pixels.size()), 0, 0,
-                                     offset};
-    FILE* file = copied ? _wfopen(path, L"wb") : nullptr;
-    if (!file)
-        return false;
-    bool written = fwrite(&header, sizeof(header), 1, file) == 1 &&
-        fwrite(&info, sizeof(info), 1, file) == 1 &&
-        fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
-    return fclose(file) == 0 && written;
 }

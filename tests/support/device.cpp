@@ -5,14 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "settings/settings_store.h"
-
-namespace {
-
-const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
-
-}  // namespace
-
 std::wstring TempPath(const std::wstring& name)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -36,80 +28,68 @@ std::vector<std::string> Lines(const std::wstring& path, const char* prefix)
 
 std::wstring CopyProgram(const wchar_t* folderName)
 {
-    const std::wstring folder = TempPath(folderName);
+    const std::wstring folder = TempPath(folderName) + L"\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     for (const wchar_t* file :
          {L"Ostrel.exe", L"aygshell.dll", L"tapi32.dll", L"faults\\faults.dll"}) {
         const std::wstring name = wcsrchr(file, L'\\') ? wcsrchr(file, L'\\') + 1 : file;
-        if (!CopyFileW(PathBesideThisProgram(file).c_str(), (folder + L"\\" + name).c_str(), FALSE))
+        if (!CopyFileW(PathBesideThisProgram(file).c_str(), (folder + name).c_str(), FALSE))
             return {};
     }
-    return folder + L"\\Ostrel.exe";
-}
-
-bool ExecutableFile::Load(const std::wstring& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    m_bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return m_bytes.size() > sizeof(IMAGE_DOS_HEADER) + sizeof(IMAGE_NT_HEADERS);
-}
-
-bool ExecutableFile::Save(const std::wstring& path) const
-{
-    std::ofstream file(path.c_str(), std::ios::binary);
-    file.write(reinterpret_cast<const char*>(m_bytes.data()), m_bytes.size());
-    file.close();
-    return !file.fail();
-}
-
-IMAGE_NT_HEADERS* ExecutableFile::Headers()
-{
-    return reinterpret_cast<IMAGE_NT_HEADERS*>(
-        &m_bytes[reinterpret_cast<IMAGE_DOS_HEADER*>(m_bytes.data())->e_lfanew]);
-}
-
-BYTE* ExecutableFile::At(DWORD rva)
-{
-    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(Headers());
-    for (WORD i = 0; i < Headers()->FileHeader.NumberOfSections; ++i) {
-        if (rva >= sections[i].VirtualAddress &&
-            rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
-            return &m_bytes[sections[i].PointerToRawData + (rva - sections[i].VirtualAddress)];
-    }
-    return nullptr;
+    return folder + L"Ostrel.exe";
 }
 
 std::wstring CopyWithFaultsDll()
 {
     const std::wstring program = CopyProgram(L"ostrel_faults_dll");
-    ExecutableFile file;
-    if (!file.Load(program))
+    std::ifstream in(program.c_str(), std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (bytes.size() < 4096)
         return {};
+    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        &bytes[reinterpret_cast<IMAGE_DOS_HEADER*>(bytes.data())->e_lfanew]);
+    const auto at = [&](DWORD rva) -> char* {  // the bytes that load at this address, or null
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section)
+            if (rva >= section->VirtualAddress &&
+                rva < section->VirtualAddress + section->SizeOfRawData)
+                return &bytes[section->PointerToRawData + (rva - section->VirtualAddress)];
+        return nullptr;
+    };
     int renamed = 0;  // faults.dll is no longer than either name: the program's code is left alone
-    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(file.At(
-        file.Headers()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+    auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+        at(headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
     for (; import && import->Name; ++import) {
-        char* name = reinterpret_cast<char*>(file.At(import->Name));
+        char* name = at(import->Name);
         if (lstrcmpiA(name, "USER32.dll") == 0 || lstrcmpiA(name, "ADVAPI32.dll") == 0) {
             memset(name, 0, strlen(name));
             memcpy(name, "faults.dll", 10);
             ++renamed;
         }
     }
-    return renamed == 2 && file.Save(program) ? program : std::wstring();
+    in.close();
+    std::ofstream out(program.c_str(), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return renamed == 2 && !out.fail() ? program : std::wstring();
+}
+
+RECT PlaceIn(HWND dialog, HWND control)
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 std::vector<LONG> Gaps(HWND editor)
 {
-    RECT client = {}, rects[3] = {};
+    RECT client = {};
     GetClientRect(editor, &client);
-    const int ids[] = {IDC_NUMBER_LIST, IDC_NUMBER_EDIT, IDC_ADD};
-    for (int i = 0; i < 3; ++i) {
-        GetWindowRect(GetDlgItem(editor, ids[i]), &rects[i]);
-        MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&rects[i]), 2);
-    }
-    return {rects[0].left, client.right - rects[0].right, client.bottom - rects[0].bottom,
-            rects[1].left, client.right - rects[2].right};
+    const RECT list = PlaceIn(editor, GetDlgItem(editor, IDC_NUMBER_LIST));
+    return {list.left, client.right - list.right, client.bottom - list.bottom,
+            PlaceIn(editor, GetDlgItem(editor, IDC_NUMBER_EDIT)).left,
+            client.right - PlaceIn(editor, GetDlgItem(editor, IDC_ADD)).right};
 }
 
 std::wstring Stored()
@@ -128,30 +108,6 @@ std::vector<BYTE> StoredBytes()
     RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(),
                  &size);
     return bytes;
-}
-
-HWND WaitForVisible(DWORD processId, const wchar_t* title)
-{
-    HWND window = nullptr;
-    if (!WaitUntil(
-            [&] {
-                return (window = WaitForTopLevelWindow(title, processId, 0)) &&
-                    IsWindowVisible(window);
-            },
-            kDeadlineMs))
-        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
-    return window;
-}
-
-std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption)
-{
-    HWND box = WaitForVisible(processId, caption);
-    if (!box)
-        return L"<no message box>";
-    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
-    return text;
 }
 
 Device::Device()
@@ -197,6 +153,30 @@ DWORD Device::WaitForExit()
     DWORD exitCode = 1;
     EXPECT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode)) << "the program to end";
     return exitCode;
+}
+
+HWND Device::Visible(const wchar_t* title)
+{
+    HWND window = nullptr;
+    if (!WaitUntil(
+            [&] {
+                return (window = WaitForTopLevelWindow(title, ProcessId(), 0)) &&
+                    IsWindowVisible(window);
+            },
+            kDeadlineMs))
+        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
+    return window;
+}
+
+std::wstring Device::Answer(const wchar_t* caption)
+{
+    HWND box = Visible(caption);
+    if (!box)
+        return L"<no message box>";
+    std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
+    return text;
 }
 
 bool Device::NoMessageBox() const
@@ -267,8 +247,28 @@ void Device::CloseWithOk(HWND dialog)
 void Device::Screenshot(const wchar_t* name)
 {
     CreateDirectoryW(PathBesideThisProgram(L"..\\screenshots").c_str(), nullptr);
-    const std::wstring path = PathBesideThisProgram(L"..\\screenshots\\") + name;
-    EXPECT_TRUE(SaveScreenBmp(path.c_str()));
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<char> pixels(size_t((width * 3 + 3) & ~3) * height);
+    const UniqueScreenDc screen(GetDC(nullptr));
+    const UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    HDC memory = CreateCompatibleDC(screen.Get());
+    HGDIOBJ previous = SelectObject(memory, bitmap.Get());
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ASSERT_TRUE(copied &&
+                GetDIBits(screen.Get(), bitmap.Get(), 0, height, pixels.data(),
+                          reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == height);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+    const BITMAPFILEHEADER header = {0x4D42, offset + DWORD(pixels.size()), 0, 0, offset};
+    std::ofstream file((PathBesideThisProgram(L"..\\screenshots\\") + name).c_str(),
+                       std::ios::binary);
+    file.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    file.write(reinterpret_cast<const char*>(&info), sizeof(info));
+    file.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    file.close();
+    EXPECT_FALSE(file.fail()) << "the screenshot written";
 }
 
 PhoneOutcome Device::Call(const wchar_t* number, DWORD line)

@@ -21,10 +21,10 @@ const DWORD kDeadlineMs = 20000;
 const wchar_t kTitle[] = L"Quellar";
 const wchar_t kListed[] = L"5551234";
 const wchar_t kUnlisted[] = L"5550000";
+const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
+const PhoneResult kRang = PhoneResult::Rang, kDropped = PhoneResult::Dropped;
 using Entries = std::vector<std::wstring>;
-
-// Operate's items, from the top.
-enum OperateItem { kHelpItem = 1, kRunBackgroundItem, kDeactiveItem };
+enum OperateItem { kHelpItem = 1, kRunBackgroundItem, kDeactiveItem };  // from the top
 
 // Fails the test with what it waited for when the condition does not hold within the deadline.
 #define WAIT_FOR(what, condition)                                                                  \
@@ -37,27 +37,12 @@ std::wstring Stored();            // the stored list as the program reads it, or
 std::vector<BYTE> StoredBytes();  // the stored value's raw bytes; empty when it cannot be read
 // The program and the stand-ins it loads, copied into a folder of their own; empty on failure.
 std::wstring CopyProgram(const wchar_t* folderName);
-// An executable file's bytes, changed in place and written back.
-class ExecutableFile {
-public:
-    bool Load(const std::wstring& path);
-    bool Save(const std::wstring& path) const;
-    IMAGE_NT_HEADERS* Headers();
-    BYTE* At(DWORD rva);  // the bytes that load at this address, or null
-
-private:
-    std::vector<BYTE> m_bytes;
-};
-
 // A copy whose imports of USER32.dll and ADVAPI32.dll name faults.dll instead (tests/fakes/faults).
 std::wstring CopyWithFaultsDll();
+RECT PlaceIn(HWND dialog, HWND control);  // in the dialog's client coordinates
 // The editor's gaps: of the list box to the left, right and bottom edge, of the edit box to the
 // left one and of "Add" to the right one.
 std::vector<LONG> Gaps(HWND editor);
-// The process's top-level window with this title once it shows; null and a failure on timeout.
-HWND WaitForVisible(DWORD processId, const wchar_t* title);
-// What the user sees at the caption's message box once it is up; then answered with OK.
-std::wstring AnswerMessageBox(DWORD processId, const wchar_t* caption);
 
 class Device : public ::testing::Test {
 public:
@@ -67,13 +52,12 @@ public:
     // Starts the program (the built one when exe is empty) and waits until its main dialog is
     // shown, waits for input and has asked the telephony service for its lines.
     void Start(EnvironmentChanges environment = {}, const std::wstring& exe = {});
-    // Only starts it, with the fixture's logs.
-    void Launch(EnvironmentChanges environment = {}, const std::wstring& exe = {});
+    void Launch(EnvironmentChanges environment = {}, const std::wstring& exe = {});  // only starts
     DWORD ProcessId() const { return m_program.ProcessId(); }
     DWORD WaitForExit();  // the exit code; fails the test when the program did not end
 
-    HWND Visible(const wchar_t* title) { return WaitForVisible(ProcessId(), title); }
-    std::wstring Answer(const wchar_t* caption) { return AnswerMessageBox(ProcessId(), caption); }
+    HWND Visible(const wchar_t* title);  // the program's window once it shows; null and a failure
+    std::wstring Answer(const wchar_t* caption);  // the message box's text; answered with OK
     bool NoMessageBox() const;
     void Choose(int radioButton);
     void Tap(const wchar_t* stripClass, const wchar_t* text);  // the front strip's button
@@ -83,7 +67,7 @@ public:
     void AddNumber(HWND editor, const wchar_t* number);
     static Entries ListOf(HWND editor) { return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST)); }
     void CloseWithOk(HWND dialog);
-    void Screenshot(const wchar_t* name);  // into the build's screenshots folder
+    void Screenshot(const wchar_t* name);  // a BMP in the build's screenshots folder
 
     PhoneOutcome Call(const wchar_t* number, DWORD line = 0);
     PhoneResult Verdict(const wchar_t* number) { return Call(number).result; }

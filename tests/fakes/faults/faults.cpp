@@ -1,12 +1,9 @@
-// faults.dll: stands between a copy of the program and USER32/ADVAPI32 for the calls that Wine
-// cannot be made to refuse from outside: BeginDeferWindowPos (it only allocates), GetDC(NULL)
-// (the screen always has a device context), RegSetValueExW on a key that opened for writing, and
-// DialogBoxParamW on the program's own, well-formed template; RegFlushKey only for its record.
-// The test renames the copy's imports of USER32.dll and ADVAPI32.dll to this file;
-// every other function the program imports from them is forwarded to the real one (faults.def,
-// made from the program's import table when it is built).
-// FAULTS_FAIL=<function>: that one of these fails; the others pass the call on. Each call of
-// them is appended as "<function> failed" or "<function> passed" to the file FAULTS_LOG names.
+// faults.dll: between a copy of the program and USER32/ADVAPI32 (the test renames the copy's
+// imports to this file; faults.def forwards every other import to the real one), for calls Wine
+// cannot be made to refuse from outside: BeginDeferWindowPos, GetDC(NULL), RegSetValueExW on a
+// writable key, DialogBoxParamW on a sound template; RegFlushKey only for its record.
+// FAULTS_FAIL=<function>: that one fails. Each call is appended to the file FAULTS_LOG names as
+// "<function> failed" or "<function> passed".
 #include <windows.h>
 
 #include <stdio.h>
@@ -57,7 +54,6 @@ extern "C" LSTATUS WINAPI FaultRegSetValueExW(HKEY key, LPCWSTR name, DWORD rese
     return RegSetValueExW(key, name, reserved, type, data, size);
 }
 
-// Only logged: a test checks that a save reaches storage.
 extern "C" LSTATUS WINAPI FaultRegFlushKey(HKEY key)
 {
     if (Fails("RegFlushKey"))

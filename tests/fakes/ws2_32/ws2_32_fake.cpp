@@ -16,12 +16,10 @@ void Record(const char* line)
     const DWORD length = GetEnvironmentVariableW(L"FAKE_WS2_32_LOG", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
-    FILE* file = _wfopen(path, L"a");
-    if (!file)
-        return;
-    std::fputs(line, file);
-    std::fputs("\n", file);
-    std::fclose(file);
+    if (FILE* file = _wfopen(path, L"a")) {
+        std::fprintf(file, "%s\n", line);
+        std::fclose(file);
+    }
 }
 
 bool BehaviourIs(const wchar_t* wanted)
