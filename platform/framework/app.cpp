@@ -1,8 +1,6 @@
 // CWinApp: the one application object of the process, and the framework's entry and end.
 #include "afximpl.h"
 
-#include <string.h>
-
 #include "unique_handle.h"
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
@@ -69,16 +67,18 @@ void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
     if (cchLog > 0 && cchLog < MAX_PATH) {
         // Written with the system's own calls: the C library's formatted output would add
         // tens of kilobytes to every program built on the framework.
-        const UniqueKernelHandle file(CreateFileW(szLog, FILE_APPEND_DATA, FILE_SHARE_READ, NULL,
+        const UniqueKernelHandle file(CreateFileW(szLog, FILE_APPEND_DATA,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
-        char szLine[MAX_PATH * 3];
-        const int cbText = WideCharToMultiByte(CP_UTF8, 0, lpszRegistryKey, -1, szLine + 15,
-                                               sizeof(szLine) - 16, NULL, NULL);
+        static const char kPrefix[] = "SetRegistryKey ";
+        char szText[MAX_PATH * 3];
+        const int cbText = WideCharToMultiByte(CP_UTF8, 0, lpszRegistryKey, -1, szText,
+                                               sizeof(szText), NULL, NULL);
         if (file.IsValid() && cbText > 0) {
-            memcpy(szLine, "SetRegistryKey ", 15);
-            szLine[15 + cbText - 1] = '\n';
+            szText[cbText - 1] = '\n';  // in place of the terminator
             DWORD cbWritten = 0;
-            WriteFile(file.Get(), szLine, 15 + cbText, &cbWritten, NULL);
+            WriteFile(file.Get(), kPrefix, sizeof(kPrefix) - 1, &cbWritten, NULL);
+            WriteFile(file.Get(), szText, cbText, &cbWritten, NULL);
         }
     }
     m_strRegistryKey = lpszRegistryKey;
