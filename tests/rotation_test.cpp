@@ -40,9 +40,15 @@ std::pair<std::string, std::string> Places(HWND dialog, bool landscape)
 
 TEST_F(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
 {
+    const auto placed = [&](bool landscape) {
+        WaitUntil(
+            [&] { return Places(m_main, landscape).first == Places(m_main, landscape).second; },
+            kDeadlineMs);
+        EXPECT_EQ(Places(m_main, landscape).second, Places(m_main, landscape).first);
+    };
     Start();
     ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(Places(m_main, false).second, Places(m_main, false).first);
+    placed(false);
     SetForegroundWindow(m_main);
     WAIT_FOR("the main dialog in front", GetForegroundWindow() == m_main);
     Screenshot(L"portrait.bmp");
@@ -54,9 +60,7 @@ TEST_F(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
     {
         LandscapeScreen screen;
         ASSERT_TRUE(screen.turned);
-        WaitUntil([&] { return Places(m_main, true).first == Places(m_main, true).second; },
-                  kDeadlineMs);
-        EXPECT_EQ(Places(m_main, true).second, Places(m_main, true).first);
+        placed(true);
         for (int id : {IDC_ACCEPT_WHITELIST, IDC_SET_WHITELIST}) {
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_main, id))) << id;
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_main, id))) << id;
@@ -66,9 +70,7 @@ TEST_F(RotationTest, TheControlsFollowTheScreenAndKeepTheirState)
         EXPECT_EQ(kDropped, Verdict(kUnlisted)) << "in the mode chosen before";
         Screenshot(L"landscape.bmp");
     }
-    WaitUntil([&] { return Places(m_main, false).first == Places(m_main, false).second; },
-              kDeadlineMs);
-    EXPECT_EQ(Places(m_main, false).second, Places(m_main, false).first);
+    placed(false);
 }
 
 }  // namespace

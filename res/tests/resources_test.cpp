@@ -2,7 +2,9 @@
 // (outside ASCII too), class atoms stored as names, and styles it adds or drops on its own.
 #include <windows.h>
 
+#include "platform/little_endian.h"
 #include "resource.h"
+#include "tests/support/desktop_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +18,8 @@ const WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 // The built program, loaded for its resources only: what is checked is what ships.
 HMODULE Program()
 {
-    static const HMODULE module = [] {
-        wchar_t path[MAX_PATH] = {};
-        std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-        program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"Ostrel.exe";
-        return LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }();
+    static const HMODULE module = LoadLibraryExW(PathBesideThisProgram(L"Ostrel.exe").c_str(),
+                                                 nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return module;
 }
 
@@ -41,9 +39,8 @@ struct Reader {
     size_t pos = 0;
     WORD Word()
     {
-        const WORD w = pos + 2 <= bytes.size() ? WORD(bytes[pos] | bytes[pos + 1] << 8) : 0;
         pos += 2;
-        return w;
+        return pos <= bytes.size() ? ReadLittleEndian16(&bytes[pos - 2]) : 0;
     }
     DWORD Dword() { return Word() | DWORD(Word()) << 16; }
     std::wstring Field()  // a string, or an ordinal as "#n"
@@ -78,24 +75,22 @@ std::wstring Head(DWORD style, DWORD exStyle, const wchar_t* caption, const wcha
     return std::to_wstring(style) + L" " + std::to_wstring(exStyle) + L" " + caption + L" " + face;
 }
 
+// The main dialog's controls; the white list's two are enabled, and shown, only in landscape.
+std::vector<std::wstring> Main(DWORD style, DWORD whiteList)
+{
+    return {Head(style, kMainEx, L"Quellar", L"MS Shell Dlg"),
+            Row(1000, kButton, kPush | kShown | kTab, L"Set Blacklist"),
+            Row(1006, kButton, kRadio | kShown, L"Accept All Calls"),
+            Row(1007, kButton, kRadio | kShown, L"Block Quellar Only"),
+            Row(1008, kButton, kRadio | kShown, L"Reject All Calls"),
+            Row(1009, kButton, kRadio | whiteList, L"Accept WhiteList Only"),
+            Row(1001, kButton, kPush | whiteList | kTab, L"Set WhiteList")};
+}
+
 // Each dialog's exact styles, caption and face name, then its controls in order.
 const std::pair<WORD, std::vector<std::wstring>> kDialogs[] = {
-    {IDD_OSTREL_DIALOG,
-     {Head(kMain, kMainEx, L"Quellar", L"MS Shell Dlg"),
-      Row(1000, kButton, kPush | kShown | kTab, L"Set Blacklist"),
-      Row(1006, kButton, kRadio | kShown, L"Accept All Calls"),
-      Row(1007, kButton, kRadio | kShown, L"Block Quellar Only"),
-      Row(1008, kButton, kRadio | kShown, L"Reject All Calls"),
-      Row(1009, kButton, kRadio | WS_DISABLED, L"Accept WhiteList Only"),
-      Row(1001, kButton, kPush | WS_DISABLED | kTab, L"Set WhiteList")}},
-    {IDD_OSTREL_DIALOG_WIDE,
-     {Head(WS_POPUP | kMain, kMainEx, L"Quellar", L"MS Shell Dlg"),
-      Row(1000, kButton, kPush | kShown | kTab, L"Set Blacklist"),
-      Row(1006, kButton, kRadio | kShown, L"Accept All Calls"),
-      Row(1007, kButton, kRadio | kShown, L"Block Quellar Only"),
-      Row(1008, kButton, kRadio | kShown, L"Reject All Calls"),
-      Row(1009, kButton, kRadio | kShown, L"Accept WhiteList Only"),
-      Row(1001, kButton, kPush | kShown | kTab, L"Set WhiteList")}},
+    {IDD_OSTREL_DIALOG, Main(kMain, WS_DISABLED)},
+    {IDD_OSTREL_DIALOG_WIDE, Main(WS_POPUP | kMain, kShown)},
     {IDD_CALLSETTING,
      {Head(kSecondary, 0, L"Setting", kSimSun),
       Row(1001, kListBox, kBox | WS_VSCROLL | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT, L""),

@@ -34,12 +34,9 @@ std::pair<DWORD, Bytes> Stored()
 
 void Store(DWORD type, const Bytes& data)
 {
-    HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr));
-    RegSetValueExW(key, L"Blacklist", 0, type, data.data(), DWORD(data.size()));
-    RegCloseKey(key);
+              RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", type, data.data(),
+                              DWORD(data.size())));
 }
 
 std::wstring Read()

@@ -55,9 +55,7 @@ INPUT KeyEvent(WORD virtualKey, WORD scanCode, DWORD flags)
 {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = scanCode;
-    input.ki.dwFlags = flags;
+    input.ki = {virtualKey, scanCode, flags, 0, 0};
     return input;
 }
 
@@ -254,8 +252,7 @@ bool ProgramUnderTest::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 std::wstring PathBesideThisProgram(const wchar_t* fileName)
 {
     wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
+    const std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
     return folder.substr(0, folder.find_last_of(L"\\/") + 1) + fileName;
 }
 

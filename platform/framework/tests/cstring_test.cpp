@@ -40,13 +40,8 @@ TEST(CString, CopiesShareUntilOneChanges)
     for (int i = 0; i < 2000; ++i)
         grown += static_cast<wchar_t>(L'0' + i % 10);
     EXPECT_EQ(Text(grown).substr(1990), L"0123456789");
-    EXPECT_EQ(Text(CString(L"12\0"
-                           L"34",
-                           5)),
-              std::wstring(L"12\0"
-                           L"34",
-                           5))
-        << "a piece";
+    const wchar_t piece[] = {L'1', L'2', L'\0', L'3', L'4'};
+    EXPECT_EQ(Text(CString(piece, 5)), std::wstring(piece, 5)) << "a piece";
 }
 
 TEST(CString, BufferLoan)

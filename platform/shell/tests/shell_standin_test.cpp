@@ -5,6 +5,7 @@
 #include <aygshell_standin.h>
 
 #include "resource.h"
+#include "tests/support/desktop_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -49,20 +50,14 @@ Box BoxOf(HWND hwnd)
 
 void Pump()
 {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 200; Sleep(10))
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
-            DispatchMessageW(&msg);
+    WaitUntil([] { return false; }, 200);
 }
 
-LONG Turn(DWORD cx, DWORD cy)
+bool Turn(DWORD cx, DWORD cy)
 {
-    DEVMODEW mode = {};
-    mode.dmSize = sizeof(mode);
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmPelsWidth = cx, mode.dmPelsHeight = cy;
-    const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+    const bool took = LandscapeScreen::Set(cx, cy);
     Pump();
-    return result;
+    return took;
 }
 
 TEST(ShellStandIn, TheDialogFillsTheScreenBetweenItsStripsAsTheScreenTurns)
@@ -76,7 +71,7 @@ TEST(ShellStandIn, TheDialogFillsTheScreenBetweenItsStripsAsTheScreenTurns)
     Dressed dialog;
     ShowWindow(dialog.hwnd, SW_SHOW);
     for (const auto& screen : kScreens) {
-        ASSERT_EQ(DISP_CHANGE_SUCCESSFUL, Turn(screen.cx, screen.cy));
+        ASSERT_TRUE(Turn(screen.cx, screen.cy));
         EXPECT_EQ(screen.title, BoxOf(dialog.Strip(AYGSHELL_STANDIN_TITLE_CLASS))) << screen.cx;
         EXPECT_EQ(screen.dialog, BoxOf(dialog.hwnd)) << screen.cx;
         EXPECT_EQ(screen.bar, BoxOf(dialog.Strip(AYGSHELL_STANDIN_MENUBAR_CLASS))) << screen.cx;
@@ -110,22 +105,6 @@ TEST(ShellStandIn, OkEndsOnlyAnEnabledDialogAndTheStripsFollowAMinimise)
     Turn(240, 320);
 }
 
-// A real tap in the middle of the window.
-void Tap(HWND hwnd)
-{
-    const Box box = BoxOf(hwnd);
-    INPUT taps[3] = {};
-    const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        taps[i].type = INPUT_MOUSE;
-        taps[i].mi.dx = ((box[0] + box[2]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
-        taps[i].mi.dy = ((box[1] + box[3]) / 2 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
-        taps[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons[i];
-    }
-    SendInput(3, taps, sizeof(INPUT));
-    Pump();
-}
-
 // A tap on the bar sends its command and leaves the dialog active; the bar goes with its dialog.
 TEST(ShellStandIn, ABarKeepsTheDialogActiveAndGoesWithItsMenu)
 {
@@ -144,7 +123,8 @@ TEST(ShellStandIn, ABarKeepsTheDialogActiveAndGoesWithItsMenu)
         ShowWindow(dialog.hwnd, SW_SHOW);
         SetForegroundWindow(dialog.hwnd);
         g_saves = 0;
-        Tap(FindWindowExW(bar, nullptr, L"Button", L"Save"));
+        EXPECT_TRUE(Click(FindWindowExW(bar, nullptr, L"Button", L"Save")));
+        Pump();
         EXPECT_EQ(1, g_saves);
         EXPECT_EQ(dialog.hwnd, GetActiveWindow());
     }

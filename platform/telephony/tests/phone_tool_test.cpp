@@ -2,6 +2,7 @@
 // prints and its exit status. The application reads each caller number as the program does,
 // with guard bytes after its buffer, and drops the caller 666.
 #include "platform/telephony/phone_client.h"
+#include "tests/support/desktop_driver.h"
 #include "unique_handle.h"
 
 #include <tapi.h>
@@ -44,18 +45,12 @@ void CALLBACK ReadAndDrop(DWORD device, DWORD message, DWORD_PTR, DWORD_PTR para
     g_running = false;
 }
 
-std::wstring Folder()
-{
-    wchar_t path[MAX_PATH];
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
 // Runs `phone.exe args` while this thread dispatches messages; stdout and stderr together.
 std::pair<DWORD, std::string> RunPhone(const std::wstring& args)
 {
     static int runs = 0;  // a file per run: the last child may still hold its own for a moment
-    const std::wstring path = Folder() + L"\\phone_output_" + std::to_wstring(++runs) + L".txt";
+    const std::wstring path =
+        PathBesideThisProgram(L"phone_output_") + std::to_wstring(++runs) + L".txt";
     DWORD exitCode = 0xFFFFFFFF;
     {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
@@ -65,7 +60,7 @@ std::pair<DWORD, std::string> RunPhone(const std::wstring& args)
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = out.Get();
-        std::wstring commandLine = L"\"" + Folder() + L"\\phone.exe\" " + args;
+        std::wstring commandLine = L"\"" + PathBesideThisProgram(L"phone.exe") + L"\" " + args;
         PROCESS_INFORMATION process = {};
         if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                            &startup, &process)) {
