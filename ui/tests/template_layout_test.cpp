@@ -97,12 +97,7 @@ protected:
 
 bool IconAlive(HICON icon)
 {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info))
-        return false;
-    DeleteObject(info.hbmMask);
-    DeleteObject(info.hbmColor);
-    return true;
+    return DestroyIcon(CopyIcon(icon));
 }
 
 // A record without a control in the middle: all others move, after every refresh, in one
