@@ -137,10 +137,10 @@ TEST_F(TemplateLayoutTest, MovesEveryPresentControlAfterItsRefreshAndStepsOverTh
     EXPECT_EQ(DWORD(OBJ_BITMAP), GetObjectType(loaded)) << "the bitmap the control shows is alive";
     EXPECT_EQ(DWORD(OBJ_BITMAP), GetObjectType(m_bitmap)) << "not loaded by the re-layout";
 
-    // Again: the shared icon stays, the bitmap the re-layout loaded is replaced and deleted.
+    // Again: the control keeps the shared icon (Wine never destroys a shared one, so that it is
+    // not destroyed cannot be seen here); the re-layout's own bitmap is replaced and deleted.
     EXPECT_FALSE(ApplyTemplateLayout(m_module, m_dialog, IDD_MISSING_IN_MIDDLE));
     EXPECT_EQ(shared, Image(IDC_ICON_STATIC, IMAGE_ICON));
-    EXPECT_TRUE(IconAlive(shared));
     EXPECT_NE(loaded, Image(IDC_BITMAP_STATIC, IMAGE_BITMAP));
     EXPECT_EQ(0u, GetObjectType(loaded)) << "the re-layout's own bitmap is deleted";
 }
