@@ -26,6 +26,14 @@ struct StripState {
     UniqueGdiObject<HFONT> titleFont;
 };
 
+// The strip's bold title font, or the shell's own when it could not be made.
+HGDIOBJ TitleFont(HWND strip)
+{
+    const StripState* state = StateOf<StripState>(strip);
+    return state && state->titleFont.IsValid() ? state->titleFont.Get()
+                                               : GetStockObject(DEFAULT_GUI_FONT);
+}
+
 RECT OkButtonRect(HWND hwnd)
 {
     RECT client;
@@ -65,11 +73,7 @@ void OnPaint(HWND hwnd)
     RECT text = client;
     text.left += kTextIndent;
     text.right = OkButtonRect(hwnd).left - kOkMargin;
-    StripState* state = StateOf<StripState>(hwnd);
-    HGDIOBJ previousFont =
-        SelectObject(dc,
-                     state && state->titleFont.IsValid() ? state->titleFont.Get()
-                                                         : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previousFont = SelectObject(dc, TitleFont(hwnd));
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
     DrawTextW(dc, title, -1, &text,
@@ -95,11 +99,7 @@ void OnDrawOkButton(const DRAWITEMSTRUCT* item)
     SelectObject(dc, previousBrush);
     SelectObject(dc, previousPen);
 
-    StripState* state = StateOf<StripState>(GetParent(item->hwndItem));
-    HGDIOBJ previousFont =
-        SelectObject(dc,
-                     state && state->titleFont.IsValid() ? state->titleFont.Get()
-                                                         : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previousFont = SelectObject(dc, TitleFont(GetParent(item->hwndItem)));
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
     DrawTextW(dc, L"ok", -1, &frame, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
