@@ -17,7 +17,7 @@
 #include "platform/telephony/phone_client.h"
 #include "resource.h"
 #include "settings/settings_store.h"
-#include "benchmarks/strip_button.h"
+#include "benchmarks/bench_clock.h"
 #include "tests/support/desktop_driver.h"
 #include "unique_handle.h"
 
@@ -28,18 +28,6 @@ const DWORD kLines = 4;
 const int kSenders = 200;
 const int kCalls = 3 * kSenders;
 const int kOneAtATime = 100;
-
-double Now()
-{
-    static const double ticksPerSecond = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerSecond;
-}
 
 HANDLE g_program = nullptr;  // ended on a failure, so that no copy outlives the bench
 
@@ -161,7 +149,8 @@ int wmain()
                 Fail("the list editor did not open");
         }
         if (part == 2 &&
-            (!ClickStripButton(AYGSHELL_STANDIN_TITLE_CLASS, L"ok", kDeadlineMs) ||
+            (!WaitUntil([&] { return Click(StripButton(AYGSHELL_STANDIN_TITLE_CLASS, L"ok")); },
+                        kDeadlineMs) ||
              !WaitUntil([&] { return !IsWindow(editor); }, kDeadlineMs)))
             Fail("the list editor did not close");
         const UniqueKernelHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));

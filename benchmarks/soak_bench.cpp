@@ -23,7 +23,6 @@
 #include "platform/telephony/standin_protocol.h"
 #include "resource.h"
 #include "settings/settings_store.h"
-#include "benchmarks/strip_button.h"
 #include "tests/support/desktop_driver.h"
 
 namespace {
@@ -210,7 +209,8 @@ private:
 
     void Tap(const wchar_t* stripClass, const wchar_t* text)
     {
-        Require(ClickStripButton(stripClass, text, kDeadlineMs), "a strip button was not there");
+        Require(WaitUntil([&] { return Click(StripButton(stripClass, text)); }, kDeadlineMs),
+                "a strip button was not there");
     }
 
     void CloseWithOk(HWND dialog)

@@ -16,6 +16,7 @@
 #include "platform/telephony/standin_protocol.h"
 #include "resource.h"
 #include "settings/settings_store.h"
+#include "benchmarks/bench_clock.h"
 #include "tests/support/desktop_driver.h"
 
 namespace {
@@ -25,18 +26,6 @@ const wchar_t kProgramTitle[] = L"Quellar";
 const wchar_t kPeerTitle[] = L"Bench peer";
 const int kStarts = 30;
 const int kRoundTrips = 300;
-
-double Now()
-{
-    static const double ticksPerSecond = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerSecond;
-}
 
 double Median(std::vector<double> values)
 {

@@ -100,6 +100,12 @@ HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs)
     return found;
 }
 
+HWND StripButton(const wchar_t* stripClass, const wchar_t* text)
+{
+    return FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr), nullptr, L"Button",
+                         text);
+}
+
 std::wstring WindowText(HWND window)
 {
     const LRESULT length = Send(window, WM_GETTEXTLENGTH);

@@ -23,6 +23,8 @@ std::wstring WindowText(HWND window);  // WM_GETTEXT, any process; empty on fail
 bool IsButtonChecked(HWND button);
 HWND FocusOf(HWND window);  // the keyboard focus in the window's thread, or null
 std::vector<std::wstring> ListBoxItems(HWND listBox);
+// The button of this text on the front shell strip of that class (a title strip, a menu bar).
+HWND StripButton(const wchar_t* stripClass, const wchar_t* text);
 
 // A real tap at the window's centre or a client point, raising its top-level window when
 // covered; false, without a tap, when the window is hidden, disabled, minimised or stays covered.

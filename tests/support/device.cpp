@@ -194,9 +194,7 @@ void Device::Choose(int radioButton)
 
 void Device::Tap(const wchar_t* stripClass, const wchar_t* text)
 {
-    WAIT_FOR(L"a tap on " + std::wstring(text),
-             Click(FindWindowExW(FindWindowExW(nullptr, nullptr, stripClass, nullptr), nullptr,
-                                 L"Button", text)));
+    WAIT_FOR(L"a tap on " + std::wstring(text), Click(StripButton(stripClass, text)));
 }
 
 // "Operate" with a tap, then the item with a tap: the menu's three items share its height.
