@@ -61,7 +61,9 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
 
 void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
 {
-    // The key is only kept, never written: the end-to-end tests read it from this record.
+#if defined(OSTREL_EMULATOR)
+    // The key is only kept, never written. In the emulated device only, the end-to-end tests
+    // read it from this record; the device build reads no environment and writes no file.
     WCHAR szLog[MAX_PATH];
     const DWORD cchLog = GetEnvironmentVariableW(L"AFX_STANDIN_LOG", szLog, MAX_PATH);
     if (cchLog > 0 && cchLog < MAX_PATH) {
@@ -81,6 +83,7 @@ void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
             WriteFile(file.Get(), szText, cbText, &cbWritten, NULL);
         }
     }
+#endif
     m_strRegistryKey = lpszRegistryKey;
     m_pszRegistryKey = m_strRegistryKey;
     m_strProfileName = m_pszAppName;
