@@ -1,9 +1,30 @@
 // The real program in the emulated device, driven and read as its user and the phone would.
 #include "tests/support/device.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
+
+void Require(bool happened, const std::string& what)
+{
+    if (!happened)
+        throw std::runtime_error(what);
+}
+
+namespace {
+
+std::string Utf8(const std::wstring& text)
+{
+    std::string utf8(text.size() * 3, '\0');
+    utf8.resize(std::max(0,
+                         WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0],
+                                             int(utf8.size()), nullptr, nullptr)));
+    return utf8;
+}
+
+}  // namespace
 
 std::wstring TempPath(const std::wstring& name)
 {
@@ -128,6 +149,14 @@ void Device::SetUp()
     WAIT_FOR("an earlier test's program to end", !FindWindowW(nullptr, kTitle));
 }
 
+void Device::TearDown()
+{
+    if (m_program.IsRunning()) {
+        TerminateProcess(m_program.Process(), 1);
+        WaitForSingleObject(m_program.Process(), kDeadlineMs);
+    }
+}
+
 void Device::Launch(EnvironmentChanges environment, const std::wstring& exe)
 {
     environment.emplace_back(L"TAPI_STANDIN_LOG", m_telephonyLog);
@@ -135,47 +164,40 @@ void Device::Launch(EnvironmentChanges environment, const std::wstring& exe)
     // The framework's settings key and the sockets fake's calls, in the order they happen.
     environment.emplace_back(L"AFX_STANDIN_LOG", m_frameworkLog);
     environment.emplace_back(L"FAKE_WS2_32_LOG", m_frameworkLog);
-    ASSERT_TRUE(m_program.Start(exe.empty() ? m_builtProgram : exe, {}, environment));
+    Require(m_program.Start(exe.empty() ? m_builtProgram : exe, {}, environment),
+            "the program to start, error " + std::to_string(GetLastError()));
 }
 
 void Device::Start(EnvironmentChanges environment, const std::wstring& exe)
 {
     Launch(std::move(environment), exe);
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_NE(nullptr, m_main = Visible(kTitle)) << "the main dialog";
+    m_main = Visible(kTitle);
     // A modal dialog is shown for good the first time its queue runs empty.
-    ASSERT_TRUE(m_program.WaitForInputIdle(kDeadlineMs));
+    Require(m_program.WaitForInputIdle(kDeadlineMs), "waited for the program to wait for input");
     WaitLogged("initialize");
 }
 
 DWORD Device::WaitForExit()
 {
     DWORD exitCode = 1;
-    EXPECT_TRUE(m_program.WaitForExit(kDeadlineMs, &exitCode)) << "the program to end";
+    Require(m_program.WaitForExit(kDeadlineMs, &exitCode), "waited for the program to end");
     return exitCode;
 }
 
 HWND Device::Visible(const wchar_t* title)
 {
     HWND window = nullptr;
-    if (!WaitUntil(
-            [&] {
-                return (window = WaitForTopLevelWindow(title, ProcessId(), 0)) &&
-                    IsWindowVisible(window);
-            },
-            kDeadlineMs))
-        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
+    WAIT_FOR("the window \"" + Utf8(title) + "\" to show",
+             (window = WaitForTopLevelWindow(title, ProcessId(), 0)) && IsWindowVisible(window));
     return window;
 }
 
 std::wstring Device::Answer(const wchar_t* caption)
 {
     HWND box = Visible(caption);
-    if (!box)
-        return L"<no message box>";
     std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
+    WAIT_FOR("the box to close", !IsWindow(box));
     return text;
 }
 
@@ -188,13 +210,13 @@ bool Device::NoMessageBox() const
 void Device::Choose(int radioButton)
 {
     HWND radio = GetDlgItem(m_main, radioButton);
-    ASSERT_TRUE(Click(radio));
+    Require(Click(radio), "a tap on the radio button " + std::to_string(radioButton));
     WAIT_FOR("the radio button to be checked", IsButtonChecked(radio));
 }
 
 void Device::Tap(const wchar_t* stripClass, const wchar_t* text)
 {
-    WAIT_FOR(L"a tap on " + std::wstring(text), Click(StripButton(stripClass, text)));
+    WAIT_FOR("a tap on " + Utf8(text), Click(StripButton(stripClass, text)));
 }
 
 // "Operate" with a tap, then the item with a tap: the menu's three items share its height.
@@ -204,10 +226,10 @@ void Device::Operate(OperateItem item)
     WAIT_FOR("the main dialog in front", GetForegroundWindow() == m_main);
     Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate");
     HWND menu = WaitForPopupMenu(ProcessId(), kDeadlineMs);
-    ASSERT_NE(nullptr, menu) << "Operate's menu";
     RECT client = {};
-    ASSERT_TRUE(GetClientRect(menu, &client));
-    ASSERT_TRUE(Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6}));
+    Require(menu && GetClientRect(menu, &client) &&
+                Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6}),
+            "a tap on Operate's item " + std::to_string(item));
 }
 
 void Device::Deactivate()
@@ -218,7 +240,7 @@ void Device::Deactivate()
 
 HWND Device::OpenEditor()
 {
-    EXPECT_TRUE(Click(GetDlgItem(m_main, IDC_SET_BLACKLIST)));
+    Require(Click(GetDlgItem(m_main, IDC_SET_BLACKLIST)), "a tap on \"Set Blacklist\"");
     return Visible(L"Setting");
 }
 
@@ -227,11 +249,11 @@ void Device::AddNumber(HWND editor, const wchar_t* number)
     const size_t before = ListOf(editor).size();
     HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
     // Keys go where the focus is when they arrive: type only once the tap has put it here.
-    ASSERT_TRUE(Click(edit));
+    Require(Click(edit), "a tap on the number field");
     WAIT_FOR("the focus in the number field", FocusOf(edit) == edit);
-    ASSERT_TRUE(TypeText(number));
+    Require(TypeText(number), "typing " + Utf8(number));
     WAIT_FOR("the typed number", WindowText(edit) == number);
-    ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
+    Require(Click(GetDlgItem(editor, IDC_ADD)), "a tap on \"Add\"");
     WAIT_FOR("one more entry", ListOf(editor).size() == before + 1);
     EXPECT_EQ(L"", WindowText(edit));
 }
@@ -287,8 +309,9 @@ void Device::WaitLogged(const char* operation, size_t count)
     const ULONGLONG deadline = GetTickCount64() + kDeadlineMs;
     while (Log(operation).size() < count) {
         const ULONGLONG now = GetTickCount64();
-        ASSERT_TRUE(now < deadline &&
-                    WaitForSingleObject(m_logged.Get(), DWORD(deadline - now)) == WAIT_OBJECT_0)
-            << "waited for " << count << " '" << operation << "' lines in the telephony log";
+        Require(now < deadline &&
+                    WaitForSingleObject(m_logged.Get(), DWORD(deadline - now)) == WAIT_OBJECT_0,
+                "waited for " + std::to_string(count) + " '" + operation +
+                    "' lines in the telephony log");
     }
 }

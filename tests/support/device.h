@@ -26,9 +26,13 @@ const PhoneResult kRang = PhoneResult::Rang, kDropped = PhoneResult::Dropped;
 using Entries = std::vector<std::wstring>;
 enum OperateItem { kHelpItem = 1, kRunBackgroundItem, kDeactiveItem };  // from the top
 
-// Fails the test with what it waited for when the condition does not hold within the deadline.
+// Unless it happened, ends the test at once with one failure that names what did not happen
+// (gtest reports the exception): what came after could only fail for its sake. The tear-down
+// ends the program.
+void Require(bool happened, const std::string& what);
 #define WAIT_FOR(what, condition)                                                                  \
-    ASSERT_TRUE(WaitUntil([&] { return (condition); }, kDeadlineMs)) << "waited for " << what
+    Require(WaitUntil([&] { return (condition); }, kDeadlineMs),                                   \
+            std::string("waited for ") + (what))
 
 std::wstring TempPath(const std::wstring& name);
 // A text file's lines that start with the prefix; none when it does not exist.
@@ -44,19 +48,21 @@ RECT PlaceIn(HWND dialog, HWND control);  // in the dialog's client coordinates
 // left one and of "Add" to the right one.
 std::vector<LONG> Gaps(HWND editor);
 
+// Every wait and tap below that does not come about ends the test (Require).
 class Device : public ::testing::Test {
 public:
     Device();
     void SetUp() override;
+    void TearDown() override;  // ends the program, whatever happened
 
     // Starts the program (the built one when exe is empty) and waits until its main dialog is
     // shown, waits for input and has asked the telephony service for its lines.
     void Start(EnvironmentChanges environment = {}, const std::wstring& exe = {});
     void Launch(EnvironmentChanges environment = {}, const std::wstring& exe = {});  // only starts
     DWORD ProcessId() const { return m_program.ProcessId(); }
-    DWORD WaitForExit();  // the exit code; fails the test when the program did not end
+    DWORD WaitForExit();  // the exit code once the program has ended
 
-    HWND Visible(const wchar_t* title);  // the program's window once it shows; null and a failure
+    HWND Visible(const wchar_t* title);           // the program's window once it shows
     std::wstring Answer(const wchar_t* caption);  // the message box's text; answered with OK
     bool NoMessageBox() const;
     void Choose(int radioButton);
