@@ -57,25 +57,31 @@ struct Request {
     std::uint32_t needed;  // what it answered
 };
 
-// The caller number of record[0, size) against the record's fields, counted in 64 bits.
+// A 32-bit little-endian field read byte by byte; 0 when the record is too short to hold it.
+std::uint64_t Field(const std::uint8_t* record, std::size_t size, std::size_t at)
+{
+    return at + 4 > size ? 0
+                         : record[at] | record[at + 1] << 8 | record[at + 2] << 16 |
+            std::uint64_t(record[at + 3]) << 24;
+}
+
+// The caller number of record[0, size), read byte by byte apart from the reader's own helpers:
+// from dwCallerIDOffset, the whole units inside both the record and dwCallerIDSize, up to a 0.
 void CheckCallerId(const std::uint8_t* record, std::size_t size)
 {
+    const std::uint64_t offset = Field(record, size, kCallerIdOffsetOffset);
+    // A record too short for both fields has none.
+    const std::uint64_t end =
+        size < kCallerIdOffsetOffset + 4 ? 0 : offset + Field(record, size, kCallerIdSizeOffset);
+    std::vector<char16_t> expected;
+    for (std::uint64_t at = offset;
+         at + 2 <= std::min<std::uint64_t>(size, end) && (record[at] | record[at + 1]); at += 2)
+        expected.push_back(static_cast<char16_t>(record[at] | record[at + 1] << 8));
+
     const CallerIdText found = FindCallerId(record, size);
-    if (found.length == 0)
-        return;
-    const std::uint64_t idSize = ReadCallInfoField(record, size, kCallerIdSizeOffset);
-    const std::uint64_t offset = ReadCallInfoField(record, size, kCallerIdOffsetOffset);
-    FUZZ_CHECK(size >= kCallerIdOffsetOffset + 4 && found.units == record + offset);
-    // Inside the record and inside the number's own size, with no 0 unit in it.
-    const std::uint64_t limit = std::min<std::uint64_t>(idSize, size - offset);
-    FUZZ_CHECK(2 * std::uint64_t(found.length) <= limit);
     std::vector<char16_t> copy(found.length);
     CopyCallerId(found, copy.data());
-    for (std::size_t i = 0; i < found.length; ++i)
-        FUZZ_CHECK(copy[i] != 0 && copy[i] == ReadUtf16Unit(found.units, i));
-    // It ends at a 0 unit or where no whole unit is left, never earlier.
-    const std::uint64_t end = 2 * std::uint64_t(found.length);
-    FUZZ_CHECK(end + 2 > limit || (found.units[end] == 0 && found.units[end + 1] == 0));
+    FUZZ_CHECK(copy == expected && (expected.empty() || found.units == record + offset));
 }
 
 }  // namespace
@@ -103,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto service = [&](std::uint8_t* buffer, std::size_t bytes) {
         FUZZ_CHECK(!allocationFailed && requests.size() < 1 + kCallInfoMaxGrowths);
         // Each request finds a zeroed buffer that says its own size.
-        FUZZ_CHECK(CallInfoTotalSize(buffer, bytes) == bytes);
+        FUZZ_CHECK(Field(buffer, bytes, kCallInfoTotalSizeOffset) == bytes);
         for (std::size_t i = 4; i < bytes; ++i)
             FUZZ_CHECK(buffer[i] == 0);
         if (script.Empty()) {
@@ -119,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (offset < bytes)
             std::memcpy(buffer + offset, text, std::min<std::size_t>(count, bytes - offset));
         // The bytes may have overwritten the fields: the answer is the record as left.
-        requests.push_back({bytes, CallInfoNeededSize(buffer, bytes)});
+        requests.push_back({bytes, std::uint32_t(Field(buffer, bytes, kCallInfoNeededSizeOffset))});
     };
     const CallInfoFetchResult result = FetchCallInfo(service, allocate);
 
@@ -133,7 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The last answer fitted, and the record is the buffer it was written to.
         FUZZ_CHECK(!allocationFailed && result.record && result.size == requests.back().size);
         FUZZ_CHECK(requests.back().needed <= result.size);
-        FUZZ_CHECK(CallInfoNeededSize(result.record.get(), result.size) == requests.back().needed);
+        FUZZ_CHECK(Field(result.record.get(), result.size, kCallInfoNeededSizeOffset) ==
+                   requests.back().needed);
         CheckCallerId(result.record.get(), result.size);
     } else {
         // Given up only for a failed allocation, a size not believed or one growth too many.
