@@ -39,10 +39,12 @@ void Store(DWORD type, const Bytes& data)
                               DWORD(data.size())));
 }
 
+// What a read leaves in a list that held "<kept>", after "<failed> " when it says it failed.
 std::wstring Read()
 {
     CString list(L"<kept>");
-    return ReadNumberList(list) ? std::wstring(list, list.GetLength()) : L"<failed, kept>";
+    const bool read = ReadNumberList(list);
+    return (read ? L"" : L"<failed> ") + std::wstring(list, list.GetLength());
 }
 
 void DeleteKey()
@@ -54,7 +56,7 @@ void DeleteKey()
 TEST(SettingsStore, AReadTakesTheTextUpToItsFirstNulOrTheEndOfTheReturnedBytes)
 {
     DeleteKey();
-    EXPECT_EQ(L"<failed, kept>", Read()) << "first start: no key";
+    EXPECT_EQ(L"<failed> <kept>", Read()) << "first start: no key";
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key))
         << "the read created the key";
@@ -69,7 +71,7 @@ TEST(SettingsStore, AReadTakesTheTextUpToItsFirstNulOrTheEndOfTheReturnedBytes)
         {REG_BINARY, Units(L"246;357;"), L"246;357;"},
         {REG_SZ, {'1', 0, '2', 0, ';', 0, '9'}, L"12;"},  // the half unit is dropped
         {REG_SZ, {'1', 0, 0, 0, '2', 0}, L"1"},
-        {REG_SZ, Units(std::wstring(1024, L'1') + L'\0'), L"<failed, kept>"},  // over 2048 bytes
+        {REG_SZ, Units(std::wstring(1024, L'1') + L'\0'), L"<failed> <kept>"},  // over 2048 bytes
     };
     for (const auto& c : cases) {
         Store(c.type, c.data);
