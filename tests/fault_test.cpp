@@ -88,9 +88,7 @@ struct Fault {
     const char* calls;               // for Calls: the verdicts, see there
     std::vector<std::wstring> sees;  // every message box, in order
     const wchar_t* stored;           // at the end; null: the bytes as before
-    // Refused and sockets' calls; lines asked for, the devices asked to open (refused or not),
-    // drops.
-    const char* logged;
+    const char* logged;              // refused, sockets' calls; inits, devices tried, drops
 };
 
 void PrintTo(const Fault& row, std::ostream* out)

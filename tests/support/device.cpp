@@ -13,9 +13,7 @@ void Require(bool happened, const std::string& what)
         throw std::runtime_error(what);
 }
 
-namespace {
-
-std::string Utf8(const std::wstring& text)
+static std::string Utf8(const std::wstring& text)
 {
     std::string utf8(text.size() * 3, '\0');
     utf8.resize(std::max(0,
@@ -23,8 +21,6 @@ std::string Utf8(const std::wstring& text)
                                              int(utf8.size()), nullptr, nullptr)));
     return utf8;
 }
-
-}  // namespace
 
 std::wstring TempPath(const std::wstring& name)
 {
@@ -165,7 +161,7 @@ void Device::Launch(EnvironmentChanges environment, const std::wstring& exe)
     environment.emplace_back(L"AFX_STANDIN_LOG", m_frameworkLog);
     environment.emplace_back(L"FAKE_WS2_32_LOG", m_frameworkLog);
     Require(m_program.Start(exe.empty() ? m_builtProgram : exe, {}, environment),
-            "the program to start, error " + std::to_string(GetLastError()));
+            "the program to start");
 }
 
 void Device::Start(EnvironmentChanges environment, const std::wstring& exe)
