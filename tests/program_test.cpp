@@ -130,7 +130,8 @@ TEST_F(ProgramTest, RunBackgroundKeepsScreeningAndAnotherStartBringsTheProgramBa
     // The program's thread activates a window after it has been shown or brought forward: a tap
     // or another window put in front before that may go astray.
     const auto active = [&] {
-        GUITHREADINFO gui = {sizeof(gui)};
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof(gui);
         GetGUIThreadInfo(GetWindowThreadProcessId(m_main, nullptr), &gui);
         return gui.hwndActive;
     };
