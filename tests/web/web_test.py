@@ -218,7 +218,9 @@ def high_resolution():  # the page at the device's own size; then Ctrl-C
     console.ends(lambda: os.killpg(console.process.pid, signal.SIGINT), 130)
 
 
-# Each test starts as the device's first run: the list the last one saved is removed.
+# Each test starts as the device's first run, once the last run has ended: the list it saved is
+# removed.
+quiet()
 registry = STATE / "prefix/system.reg"
 if registry.exists():
     registry.write_text(re.sub(r"\n\[Software\\\\Kelvoro\\\\Tolvane\][^\n]*\n(?:[^\n]+\n)*", "\n",
