@@ -85,8 +85,9 @@ TEST_F(EditorTest, HelpShowsItsTextOnEveryOpeningAndCannotBeChanged)
     }
 }
 
-// The margin follows the screen's density, read by each program as it starts.
-TEST_F(EditorTest, KeepsTwiceTheMarginOnA192DpiScreen)
+// The margin follows the screen's density, read by each program as it starts, also when the
+// screen turns with the editor open.
+TEST_F(EditorTest, KeepsTwiceTheMarginOnA192DpiScreenAlsoWhenTurned)
 {
     struct ScreenDpi {
         explicit ScreenDpi(DWORD dpi) { Set(dpi); }
@@ -100,7 +101,19 @@ TEST_F(EditorTest, KeepsTwiceTheMarginOnA192DpiScreen)
     Start();
     // At this density "Set Blacklist" reaches past the small screen's edge: pressed, not tapped.
     PostMessageW(GetDlgItem(m_main, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
-    EXPECT_EQ(std::vector<LONG>(5, 14), Gaps(Visible(L"Setting")));
+    HWND editor = Visible(L"Setting");
+    EXPECT_EQ(std::vector<LONG>(5, 14), Gaps(editor));
+    LandscapeScreen screen;
+    ASSERT_TRUE(screen.turned);
+    const auto widthAndGaps = [&] {
+        RECT client = {};
+        GetClientRect(editor, &client);
+        std::vector<LONG> got = Gaps(editor);
+        return got.insert(got.begin(), client.right), got;
+    };
+    const std::vector<LONG> turned = {320, 14, 14, 14, 14, 14};
+    WaitUntil([&] { return widthAndGaps() == turned; }, kDeadlineMs);
+    EXPECT_EQ(turned, widthAndGaps());
 }
 
 }  // namespace
