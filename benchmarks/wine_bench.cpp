@@ -21,7 +21,6 @@
 
 namespace {
 
-const DWORD kDeadlineMs = 30000;
 const wchar_t kProgramTitle[] = L"Quellar";
 const wchar_t kPeerTitle[] = L"Bench peer";
 const int kStarts = 30;
@@ -48,12 +47,6 @@ void Row(const char* figure, double measured, double baseline, const char* unit)
 {
     std::fprintf(stderr, "wine_bench: %s\n", what);
     std::exit(1);
-}
-
-HWND VisibleWindow(const wchar_t* title, DWORD processId)
-{
-    HWND window = WaitForTopLevelWindow(title, processId, 0);
-    return window && IsWindowVisible(window) ? window : nullptr;
 }
 
 // Starts the program and returns the seconds from just before its start until the window
@@ -189,9 +182,7 @@ int wmain()
     HWND dialog = FindWindowW(nullptr, kProgramTitle);
     PostMessageW(GetDlgItem(dialog, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
     HWND editor = nullptr;
-    if (!WaitUntil(
-            [&] { return (editor = VisibleWindow(L"Setting", program.ProcessId())) != nullptr; },
-            kDeadlineMs))
+    if (!Shown(L"Setting", program.ProcessId(), editor))
         Fail("the list editor did not open");
     MeasureDrops("notification to drop, list editor open", caller);
     return 0;

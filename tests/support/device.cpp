@@ -74,14 +74,6 @@ std::wstring CopyWithFaultsDll()
     return renamed == 2 && !out.fail() ? program : std::wstring();
 }
 
-RECT PlaceIn(HWND dialog, HWND control)
-{
-    RECT r = {};
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 std::vector<LONG> Gaps(HWND editor)
 {
     RECT client = {};
@@ -96,18 +88,6 @@ std::wstring Stored()
 {
     CString text;
     return ReadNumberList(text) ? std::wstring(text) : L"<not read>";
-}
-
-std::vector<BYTE> StoredBytes()
-{
-    DWORD size = 0;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, nullptr,
-                     &size) != 0)
-        return {};
-    std::vector<BYTE> bytes(size);
-    RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(),
-                 &size);
-    return bytes;
 }
 
 Device::Device()
@@ -158,13 +138,7 @@ DWORD Device::WaitForExit()
 HWND Device::Visible(const wchar_t* title)
 {
     HWND window = nullptr;
-    if (!WaitUntil(
-            [&] {
-                return (window = WaitForTopLevelWindow(title, ProcessId(), 0)) &&
-                    IsWindowVisible(window);
-            },
-            kDeadlineMs))
-        ADD_FAILURE() << "waited for the window \"" << title << "\" to show";
+    EXPECT_TRUE(Done(Shown(title, ProcessId(), window)));
     return window;
 }
 
@@ -174,8 +148,7 @@ std::wstring Device::Answer(const wchar_t* caption)
     if (!box)
         return L"<no message box>";
     std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs)) << "the box to close";
+    EXPECT_TRUE(Done(Dismiss(box)));
     return text;
 }
 
@@ -183,31 +156,6 @@ bool Device::NoMessageBox() const
 {
     return !WaitForTopLevelWindow(L"Error", ProcessId(), 0) &&
         !WaitForTopLevelWindow(L"Ostrel", ProcessId(), 0);
-}
-
-void Device::Choose(int radioButton)
-{
-    HWND radio = GetDlgItem(m_main, radioButton);
-    ASSERT_TRUE(Click(radio));
-    WAIT_FOR("the radio button to be checked", IsButtonChecked(radio));
-}
-
-void Device::Tap(const wchar_t* stripClass, const wchar_t* text)
-{
-    WAIT_FOR(L"a tap on " + std::wstring(text), Click(StripButton(stripClass, text)));
-}
-
-// "Operate" with a tap, then the item with a tap: the menu's three items share its height.
-void Device::Operate(OperateItem item)
-{
-    SetForegroundWindow(m_main);
-    WAIT_FOR("the main dialog in front", GetForegroundWindow() == m_main);
-    Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate");
-    HWND menu = WaitForPopupMenu(ProcessId(), kDeadlineMs);
-    ASSERT_NE(nullptr, menu) << "Operate's menu";
-    RECT client = {};
-    ASSERT_TRUE(GetClientRect(menu, &client));
-    ASSERT_TRUE(Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6}));
 }
 
 void Device::Deactivate()
@@ -218,28 +166,9 @@ void Device::Deactivate()
 
 HWND Device::OpenEditor()
 {
-    EXPECT_TRUE(Click(GetDlgItem(m_main, IDC_SET_BLACKLIST)));
-    return Visible(L"Setting");
-}
-
-void Device::AddNumber(HWND editor, const wchar_t* number)
-{
-    const size_t before = ListOf(editor).size();
-    HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
-    // Keys go where the focus is when they arrive: type only once the tap has put it here.
-    ASSERT_TRUE(Click(edit));
-    WAIT_FOR("the focus in the number field", FocusOf(edit) == edit);
-    ASSERT_TRUE(TypeText(number));
-    WAIT_FOR("the typed number", WindowText(edit) == number);
-    ASSERT_TRUE(Click(GetDlgItem(editor, IDC_ADD)));
-    WAIT_FOR("one more entry", ListOf(editor).size() == before + 1);
-    EXPECT_EQ(L"", WindowText(edit));
-}
-
-void Device::CloseWithOk(HWND dialog)
-{
-    Tap(AYGSHELL_STANDIN_TITLE_CLASS, L"ok");
-    WAIT_FOR("the dialog to close", !IsWindow(dialog));
+    HWND editor = nullptr;
+    EXPECT_TRUE(Done(::OpenEditor(m_main, editor)));
+    return editor;
 }
 
 void Device::Screenshot(const wchar_t* name)
