@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "aygshell_standin.h"
 #include "platform/telephony/phone_client.h"
 #include "resource.h"
 #include "settings/settings_store.h"
@@ -23,7 +22,7 @@
 
 namespace {
 
-const DWORD kDeadlineMs = 60000;
+const DWORD kCallDeadlineMs = 60000;  // a call not answered by then is lost
 const DWORD kLines = 4;
 const int kSenders = 200;
 const int kCalls = 3 * kSenders;
@@ -31,12 +30,18 @@ const int kOneAtATime = 100;
 
 HANDLE g_program = nullptr;  // ended on a failure, so that no copy outlives the bench
 
-[[noreturn]] void Fail(const char* what)
+[[noreturn]] void Fail(const std::wstring& what)
 {
-    std::fprintf(stderr, "burst_bench: %s\n", what);
+    std::fprintf(stderr, "burst_bench: %ls\n", what.c_str());
     if (g_program)
         TerminateProcess(g_program, 1);
     std::exit(1);
+}
+
+void Require(const Step& step)
+{
+    if (!step)
+        Fail(step.missed);
 }
 
 // Callers 5550100 to 5550119 in turn; the list holds the first ten.
@@ -62,19 +67,13 @@ Answer Place(int call)
     phoneCall.callerNumber = Caller(call);
     phoneCall.line = static_cast<DWORD>(call) % kLines;
     const double start = Now();
-    const PhoneOutcome outcome = PlaceCall(phoneCall, kDeadlineMs);
+    const PhoneOutcome outcome = PlaceCall(phoneCall, kCallDeadlineMs);
     Answer answer;
     answer.seconds = Now() - start;
     answer.answered = outcome.result != PhoneResult::Error;
     answer.right = outcome.lineOpened &&
         outcome.result == (Listed(call) ? PhoneResult::Dropped : PhoneResult::Rang);
     return answer;
-}
-
-HWND VisibleWindow(const wchar_t* title, DWORD processId)
-{
-    HWND window = WaitForTopLevelWindow(title, processId, 0);
-    return window && IsWindowVisible(window) ? window : nullptr;
 }
 
 struct Summary {
@@ -111,19 +110,18 @@ int wmain()
     for (int call = 0; call < 10; ++call)
         list += Caller(call) + L";";
     if (WriteNumberList(CString(list.c_str())) != 1)
-        Fail("could not store the list");
-    if (!WaitUntil([] { return !FindWindowW(nullptr, L"Quellar"); }, kDeadlineMs))
-        Fail("an earlier copy did not end");
+        Fail(L"could not store the list");
+    Require(WaitFor(L"an earlier copy to end", [] { return !FindWindowW(nullptr, L"Quellar"); }));
     ProgramUnderTest program;
     if (!program.Start(
             PathBesideThisProgram(L"Ostrel.exe"), {},
-            {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_LINES", std::to_wstring(kLines)}}) ||
-        !WaitUntil([&] { return VisibleWindow(L"Quellar", program.ProcessId()) != nullptr; },
-                   kDeadlineMs) ||
-        !program.WaitForInputIdle(kDeadlineMs) || !WaitForTelephonyApp(kDeadlineMs))
-        Fail("the program did not start");
+            {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_LINES", std::to_wstring(kLines)}}))
+        Fail(L"could not start the program");
     g_program = program.Process();
-    HWND main = VisibleWindow(L"Quellar", program.ProcessId());
+    HWND main = nullptr;
+    Require(Shown(L"Quellar", program.ProcessId(), main));
+    if (!program.WaitForInputIdle(kDeadlineMs) || !WaitForTelephonyApp(kDeadlineMs))
+        Fail(L"the program did not open its lines");
 
     // One at a time: each call placed once the one before it is answered.
     std::vector<Answer> single;
@@ -143,16 +141,10 @@ int wmain()
     for (int part = 0; part < 3; ++part) {
         if (part == 1) {
             PostMessageW(GetDlgItem(main, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
-            if (!WaitUntil(
-                    [&] { return (editor = VisibleWindow(L"Setting", program.ProcessId())); },
-                    kDeadlineMs))
-                Fail("the list editor did not open");
+            Require(Shown(L"Setting", program.ProcessId(), editor));
         }
-        if (part == 2 &&
-            (!WaitUntil([&] { return Click(StripButton(AYGSHELL_STANDIN_TITLE_CLASS, L"ok")); },
-                        kDeadlineMs) ||
-             !WaitUntil([&] { return !IsWindow(editor); }, kDeadlineMs)))
-            Fail("the list editor did not close");
+        if (part == 2)
+            Require(CloseWithOk(editor));
         const UniqueKernelHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         std::vector<std::thread> senders;
         for (int sender = 0; sender < kSenders; ++sender) {

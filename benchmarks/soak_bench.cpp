@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <random>
 #include <string>
@@ -24,20 +25,20 @@
 #include "resource.h"
 #include "settings/settings_store.h"
 #include "tests/support/desktop_driver.h"
+#include "tests/support/stored_list.h"
 
 namespace {
 
-const DWORD kDeadlineMs = 20000;
 const int kCallsPerRound = 100;
 const int kWarmUpRounds = 5;
 using Entries = std::vector<std::wstring>;
 
 HANDLE g_program = nullptr;  // ended on a failure, so that no copy outlives the bench
-int g_calls = 0;             // ended on a failure, so that no copy outlives the bench
+int g_calls = 0;             // the calls so far, for the failure's note
 
-[[noreturn]] void Fail(const char* what)
+[[noreturn]] void Fail(const std::wstring& what)
 {
-    std::fprintf(stderr, "soak_bench: after %d calls: %s\n", g_calls, what);
+    std::fprintf(stderr, "soak_bench: after %d calls: %ls\n", g_calls, what.c_str());
     if (g_program)
         TerminateProcess(g_program, 1);
     std::exit(1);
@@ -46,7 +47,13 @@ int g_calls = 0;             // ended on a failure, so that no copy outlives the
 void Require(bool condition, const char* what)
 {
     if (!condition)
-        Fail(what);
+        Fail(std::wstring(what, what + std::strlen(what)));
+}
+
+void Require(const Step& step)
+{
+    if (!step)
+        Fail(step.missed);
 }
 
 // Handles of the process: GetProcessHandleCount, or where that reports none (Wine 8), the
@@ -122,7 +129,7 @@ public:
         : m_totalCalls(totalCalls)
     {
         m_saved = {L"5550100", L"5550101", L"5550102", L"5550103"};
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Kelvoro\\Tolvane");
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKeyPath);
         Require(WriteNumberList(CString(L"5550100;5550101;5550102;5550103;")) == 1,
                 "could not store the list");
         Require(WaitUntil([] { return !FindWindowW(nullptr, L"Quellar"); }, kDeadlineMs),
@@ -132,7 +139,7 @@ public:
                                 {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_COUNT_HEAP", L"1"}}),
                 "could not start the program");
         g_program = m_program.Process();
-        m_main = Visible(L"Quellar");
+        Require(Shown(L"Quellar", m_program.ProcessId(), m_main));
         Require(m_program.WaitForInputIdle(kDeadlineMs) && WaitForTelephonyApp(kDeadlineMs),
                 "the program did not open its lines");
     }
@@ -194,31 +201,6 @@ public:
     }
 
 private:
-    HWND Visible(const wchar_t* title)
-    {
-        HWND window = nullptr;
-        Require(WaitUntil(
-                    [&] {
-                        return (window = WaitForTopLevelWindow(title, m_program.ProcessId(), 0)) &&
-                            IsWindowVisible(window);
-                    },
-                    kDeadlineMs),
-                "a window did not show");
-        return window;
-    }
-
-    void Tap(const wchar_t* stripClass, const wchar_t* text)
-    {
-        Require(WaitUntil([&] { return Click(StripButton(stripClass, text)); }, kDeadlineMs),
-                "a strip button was not there");
-    }
-
-    void CloseWithOk(HWND dialog)
-    {
-        Tap(AYGSHELL_STANDIN_TITLE_CLASS, L"ok");
-        Require(WaitUntil([&] { return !IsWindow(dialog); }, kDeadlineMs), "a dialog stayed");
-    }
-
     // One of twenty numbers, 5550100 to 5550119, so that listed callers come often.
     std::wstring PoolNumber()
     {
@@ -275,9 +257,7 @@ private:
 
     void TapMode(int button)
     {
-        HWND radio = GetDlgItem(m_main, button);
-        Require(Click(radio) && WaitUntil([&] { return IsButtonChecked(radio); }, kDeadlineMs),
-                "a mode was not taken");
+        Require(Choose(GetDlgItem(m_main, button)));
         m_mode = button;
     }
 
@@ -291,24 +271,19 @@ private:
     // drops the change by closing with "ok".
     void EditList(bool save)
     {
-        Require(Click(GetDlgItem(m_main, IDC_SET_BLACKLIST)), "no Set Blacklist");
-        HWND editor = Visible(L"Setting");
+        HWND editor = nullptr;
+        Require(OpenEditor(m_main, editor));
         HWND list = GetDlgItem(editor, IDC_NUMBER_LIST);
         Entries entries = ListBoxItems(list);
         Require(Sorted(entries) == Sorted(m_saved), "the editor shows another list");
         if (entries.size() < 8) {
             const std::wstring number = PoolNumber();
-            HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
-            Require(Click(edit) && WaitUntil([&] { return FocusOf(edit) == edit; }, kDeadlineMs) &&
-                        TypeText(number.c_str()) &&
-                        WaitUntil([&] { return WindowText(edit) == number; }, kDeadlineMs) &&
-                        Click(GetDlgItem(editor, IDC_ADD)),
-                    "could not add a number");
+            Require(AddNumber(editor, number.c_str()));
             entries.push_back(number);
         } else {
             const size_t index = m_random() % entries.size();
             SendMessageW(list, LB_SETCURSEL, index, 0);
-            Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Delete");
+            Require(TapStrip(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Delete"));
             entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(index));
         }
         Require(
@@ -317,15 +292,15 @@ private:
         Call();  // the change is not saved yet
 
         if (save) {
-            Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save");
-            HWND box = Visible(L"Ostrel");
+            Require(TapStrip(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Save"));
+            HWND box = nullptr;
+            Require(Shown(L"Ostrel", m_program.ProcessId(), box));
             Require(WindowText(GetDlgItem(box, 0xFFFF)) == L"Save finished!", "no save");
             m_saved = entries;
             Call();  // while the message is shown
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            Require(WaitUntil([&] { return !IsWindow(box); }, kDeadlineMs), "the message stayed");
+            Require(Dismiss(box));
         }
-        CloseWithOk(editor);
+        Require(CloseWithOk(editor));
     }
 
     static bool IsLandscape(HWND window)
@@ -349,16 +324,11 @@ private:
 
     void OpenAndCloseHelp()
     {
-        SetForegroundWindow(m_main);
-        Require(WaitUntil([&] { return GetForegroundWindow() == m_main; }, kDeadlineMs),
-                "the main dialog did not come to the front");
-        Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate");
-        Require(WaitForPopupMenu(m_program.ProcessId(), kDeadlineMs) && PressKey(VK_DOWN) &&
-                    PressKey(VK_RETURN),
-                "no Operate menu");
-        HWND help = Visible(L"Help");
+        Require(Operate(m_main, kHelpItem));
+        HWND help = nullptr;
+        Require(Shown(L"Help", m_program.ProcessId(), help));
         Call();
-        CloseWithOk(help);
+        Require(CloseWithOk(help));
     }
 
     const int m_totalCalls;

@@ -1,10 +1,6 @@
-// The real program's figures under Wine, each against a baseline measured in the same run:
-//   start-up: process start to the main dialog shown, against the trivial dialog of bench_peer,
-//   and bench_peer_steps taking the program's start-up steps one by one against it;
-//   notification to drop: a listed caller's call handed to the program until its lineDrop has
-//   been recorded and the hand-off returns, against one bare WM_COPYDATA round trip to
-//   bench_peer; once with the main dialog in front, once with the list editor open.
-// Prints one tab-separated row per figure for ./bench's table.
+// The real program's start-up under Wine: process start to the main dialog shown, against the
+// trivial dialog of bench_peer, and bench_peer_steps taking the program's start-up steps one by
+// one against it. Prints one tab-separated row per figure for ./bench's table.
 #include <windows.h>
 
 #include <algorithm>
@@ -13,19 +9,15 @@
 #include <vector>
 
 #include "platform/telephony/phone_client.h"
-#include "platform/telephony/standin_protocol.h"
-#include "resource.h"
-#include "settings/settings_store.h"
 #include "benchmarks/bench_clock.h"
+#include "benchmarks/worst_case_list.h"
 #include "tests/support/desktop_driver.h"
 
 namespace {
 
-const DWORD kDeadlineMs = 30000;
 const wchar_t kProgramTitle[] = L"Quellar";
 const wchar_t kPeerTitle[] = L"Bench peer";
 const int kStarts = 30;
-const int kRoundTrips = 300;
 
 double Median(std::vector<double> values)
 {
@@ -35,25 +27,10 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// One line of ./bench's table: row, figure, measured, baseline, ratio, goal, met.
-void Row(const char* figure, double measured, double baseline, const char* unit)
-{
-    const double ratio = measured / baseline;
-    std::printf("row\t%s\t%.0f %s\t%.0f %s\t%.2f\tat most 1.5x\t%s\n", figure, measured, unit,
-                baseline, unit, ratio, ratio <= 1.5 ? "yes" : "no");
-    std::fflush(stdout);
-}
-
 [[noreturn]] void Fail(const char* what)
 {
     std::fprintf(stderr, "wine_bench: %s\n", what);
     std::exit(1);
-}
-
-HWND VisibleWindow(const wchar_t* title, DWORD processId)
-{
-    HWND window = WaitForTopLevelWindow(title, processId, 0);
-    return window && IsWindowVisible(window) ? window : nullptr;
 }
 
 // Starts the program and returns the seconds from just before its start until the window
@@ -75,56 +52,11 @@ double TimedStart(ProgramUnderTest& program, const wchar_t* executable, const wc
     return Now() - start;
 }
 
-// One bare round trip as the phone makes it: find the window, send it a call-sized WM_COPYDATA.
-double TimedRoundTrip()
-{
-    static CallRequest payload = {};
-    const double start = Now();
-    HWND peer = FindWindowW(L"OstrelBenchPeer", nullptr);
-    COPYDATASTRUCT data = {kPlaceCallRequest, sizeof(payload), &payload};
-    DWORD_PTR reply = 0;
-    if (!SendMessageTimeoutW(peer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
-                             kDeadlineMs, &reply) ||
-        reply != 1)
-        Fail("the peer did not answer");
-    return Now() - start;
-}
-
-double TimedDrop(const wchar_t* number)
-{
-    PhoneCall call;
-    call.callerNumber = number;
-    const double start = Now();
-    if (PlaceCall(call, kDeadlineMs).result != PhoneResult::Dropped)
-        Fail("a listed caller was not dropped");
-    return Now() - start;
-}
-
-// Alternates drops and bare round trips, so that both meet the machine in the same state.
-void MeasureDrops(const char* figure, const wchar_t* number)
-{
-    std::vector<double> drops, roundTrips;
-    for (int i = 0; i < kRoundTrips; ++i) {
-        drops.push_back(TimedDrop(number));
-        roundTrips.push_back(TimedRoundTrip());
-    }
-    Row(figure, Median(drops) * 1e6, Median(roundTrips) * 1e6, "us");
-}
-
-// The worst case the list allows: 85 entries of 11 digits, the caller the last of them.
-std::wstring WorstCaseList()
-{
-    std::wstring list;
-    for (int i = 10; i < 95; ++i)
-        list += L"138001380" + std::to_wstring(i) + L";";
-    return list;
-}
-
 }  // namespace
 
 int wmain()
 {
-    if (WriteNumberList(CString(WorstCaseList().c_str())) != 1)
+    if (!StoreWorstCaseList())
         Fail("could not store the list");
 
     // The ratio of each start to the peer's start just before it: the two meet the machine in
@@ -175,24 +107,5 @@ int wmain()
                     Median(stepRatios));
         std::fflush(stdout);
     }
-
-    ProgramUnderTest peer, program;
-    if (!peer.Start(PathBesideThisProgram(L"bench_peer.exe"), {}, {{L"BENCH_PEER_WINDOW", L"1"}}) ||
-        !WaitUntil([] { return FindWindowW(L"OstrelBenchPeer", nullptr) != nullptr; }, kDeadlineMs))
-        Fail("the peer window did not appear");
-    TimedStart(program, L"Ostrel.exe", kProgramTitle);
-    if (!program.WaitForInputIdle(kDeadlineMs) || !WaitForTelephonyApp(kDeadlineMs))
-        Fail("the program did not open its lines");
-    const wchar_t* const caller = L"13800138094";
-    MeasureDrops("notification to drop", caller);
-
-    HWND dialog = FindWindowW(nullptr, kProgramTitle);
-    PostMessageW(GetDlgItem(dialog, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
-    HWND editor = nullptr;
-    if (!WaitUntil(
-            [&] { return (editor = VisibleWindow(L"Setting", program.ProcessId())) != nullptr; },
-            kDeadlineMs))
-        Fail("the list editor did not open");
-    MeasureDrops("notification to drop, list editor open", caller);
     return 0;
 }

@@ -126,9 +126,9 @@ void FaultTest::Prepare(const wchar_t* switches)
 
 void FaultTest::Run(const Fault& row)
 {
-    const std::vector<BYTE> readable = StoredBytes();
+    const auto readable = StoredValue();
     Prepare(row.switches);
-    const std::vector<BYTE> before = m_lock ? readable : StoredBytes();
+    const auto before = m_lock ? readable : StoredValue();
     ASSERT_FALSE(m_exe.empty()) << "the copy could not be made";
     ASSERT_TRUE(!m_lock || m_lock->locked);
     row.act(*this);
@@ -144,7 +144,7 @@ void FaultTest::Run(const Fault& row)
     if (row.stored) {
         EXPECT_EQ(row.stored, Stored());
     } else {
-        EXPECT_EQ(before, StoredBytes());
+        EXPECT_EQ(before, StoredValue());
     }
     EXPECT_EQ(row.logged, Logged());
 }
@@ -243,9 +243,9 @@ void SaveJoinsTheStoredList(FaultTest& t)
 // A value no read could load screened nothing: a save replaces it.
 void SaveReplacesAnUnloadableValue(FaultTest& t)
 {
-    const std::vector<BYTE> before = StoredBytes();
+    const auto before = StoredValue();
     HWND editor = StartWithoutTheList(t);
-    EXPECT_EQ(before, StoredBytes()) << "not touched before a save";
+    EXPECT_EQ(before, StoredValue()) << "not touched before a save";
     t.AddNumber(editor, L"777");
     t.Save();
     EXPECT_EQ(kDropped, t.Verdict(L"777"));
@@ -318,9 +318,7 @@ void TurnWithoutReLayout(FaultTest& t)
     const auto layout = [&] {
         std::map<int, std::wstring> controls;
         for (HWND c = GetWindow(t.m_main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            const RECT r = PlaceIn(t.m_main, c);
-            controls[GetDlgCtrlID(c)] = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) +
-                L"," + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) + WindowText(c);
+            controls[GetDlgCtrlID(c)] = RectText(PlaceIn(t.m_main, c)) + WindowText(c);
         }
         return controls;
     };

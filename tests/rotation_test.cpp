@@ -24,16 +24,12 @@ const Place kPlaces[] = {
 };
 
 // Every control's place now, and where it must be.
-std::pair<std::string, std::string> Places(HWND dialog, bool landscape)
+std::pair<std::wstring, std::wstring> Places(HWND dialog, bool landscape)
 {
-    const auto show = [](const RECT& r) {
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-            std::to_string(r.right) + "," + std::to_string(r.bottom) + " ";
-    };
-    std::string now, expected;
+    std::wstring now, expected;
     for (const Place& place : kPlaces) {
-        now += show(PlaceIn(dialog, GetDlgItem(dialog, place.id)));
-        expected += show(landscape ? place.landscape : place.portrait);
+        now += RectText(PlaceIn(dialog, GetDlgItem(dialog, place.id))) + L" ";
+        expected += RectText(landscape ? place.landscape : place.portrait) + L" ";
     }
     return {now, expected};
 }

@@ -9,27 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/stored_list.h"
+
 namespace {
 
-const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
 using Bytes = std::vector<BYTE>;
 
 Bytes Units(const std::wstring& text)
 {
     const auto* p = reinterpret_cast<const BYTE*>(text.data());
     return Bytes(p, p + 2 * text.size());
-}
-
-// The stored value's type and bytes; type 0 when there is none.
-std::pair<DWORD, Bytes> Stored()
-{
-    DWORD type = 0, size = 4096;
-    Bytes data(size);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY | RRF_NOEXPAND, &type,
-                     data.data(), &size) != ERROR_SUCCESS)
-        return {0, {}};
-    data.resize(size);
-    return {type, data};
 }
 
 void Store(DWORD type, const Bytes& data)
@@ -94,7 +83,7 @@ TEST(SettingsStore, ASaveStoresTheTextWithItsNulUnlessItCouldNotBeReadBack)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.result, WriteNumberList(CString(c.list.c_str()))) << c.list.size();
-        EXPECT_EQ(std::make_pair(DWORD(REG_SZ), Units(c.stored + L'\0')), Stored())
+        EXPECT_EQ(std::make_pair(DWORD(REG_SZ), Units(c.stored + L'\0')), StoredValue())
             << c.list.size();
         EXPECT_EQ(c.stored, Read());
     }

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "aygshell_standin.h"
+#include "resource.h"
+
 namespace {
 
 // Long enough for a busy program under Wine, short enough that a hung one fails a test quickly.
@@ -65,6 +68,23 @@ bool Hits(HWND window, POINT screenPoint)
     return hit == window || IsChild(window, hit);
 }
 
+DWORD ProcessOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+// Waits for each condition in turn; the first that does not come true is what was waited for.
+Step InTurn(std::initializer_list<std::pair<const wchar_t*, std::function<bool()>>> waits)
+{
+    for (const auto& wait : waits) {
+        if (Step step = WaitFor(wait.first, wait.second); !step)
+            return step;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
@@ -98,6 +118,25 @@ HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs)
     WaitUntil([&] { return (found = FindTopLevelWindow(L"#32768", nullptr, processId, true)); },
               timeoutMs);
     return found;
+}
+
+HWND VisibleWindow(const wchar_t* title, DWORD processId)
+{
+    return FindTopLevelWindow(nullptr, title, processId, true);
+}
+
+RECT PlaceIn(HWND dialog, HWND control)
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::wstring RectText(const RECT& r)
+{
+    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+        std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom);
 }
 
 HWND StripButton(const wchar_t* stripClass, const wchar_t* text)
@@ -270,4 +309,83 @@ bool LandscapeScreen::Set(DWORD width, DWORD height)
     mode.dmPelsWidth = width;
     mode.dmPelsHeight = height;
     return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+}
+
+Step WaitFor(const std::wstring& what, const std::function<bool()>& condition)
+{
+    return WaitUntil(condition, kDeadlineMs) ? Step() : Step{L"waited for " + what};
+}
+
+Step Shown(const wchar_t* title, DWORD processId, HWND& window)
+{
+    return WaitFor(L"the window \"" + std::wstring(title) + L"\" to show",
+                   [&] { return (window = VisibleWindow(title, processId)) != nullptr; });
+}
+
+Step TapStrip(const wchar_t* stripClass, const wchar_t* text)
+{
+    return WaitFor(L"a tap on " + std::wstring(text),
+                   [&] { return Click(StripButton(stripClass, text)); });
+}
+
+Step CloseWithOk(HWND dialog)
+{
+    return InTurn(
+        {{L"a tap on ok", [&] { return Click(StripButton(AYGSHELL_STANDIN_TITLE_CLASS, L"ok")); }},
+         {L"the dialog to close", [&] { return !IsWindow(dialog); }}});
+}
+
+Step Dismiss(HWND messageBox)
+{
+    PostMessageW(messageBox, WM_COMMAND, IDOK, 0);
+    return WaitFor(L"the message box to close", [&] { return !IsWindow(messageBox); });
+}
+
+Step Choose(HWND radioButton)
+{
+    return InTurn({{L"a tap on the radio button", [&] { return Click(radioButton); }},
+                   {L"the radio button checked", [&] { return IsButtonChecked(radioButton); }}});
+}
+
+Step Operate(HWND main, OperateItem item)
+{
+    HWND menu = nullptr;
+    RECT client = {};
+    return InTurn({{L"the main dialog in front",
+                    [&] {
+                        SetForegroundWindow(main);
+                        return GetForegroundWindow() == main;
+                    }},
+                   {L"a tap on Operate",
+                    [&] { return Click(StripButton(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate")); }},
+                   {L"Operate's menu",
+                    [&] { return (menu = WaitForPopupMenu(ProcessOf(main), 0)) != nullptr; }},
+                   // The menu's three items share its height.
+                   {L"a tap on the menu's item", [&] {
+                        return GetClientRect(menu, &client) &&
+                            Click(menu,
+                                  POINT{client.right / 2, (2 * item - 1) * client.bottom / 6});
+                    }}});
+}
+
+Step OpenEditor(HWND main, HWND& editor)
+{
+    return InTurn(
+        {{L"a tap on Set Blacklist", [&] { return Click(GetDlgItem(main, IDC_SET_BLACKLIST)); }},
+         {L"the window \"Setting\" to show",
+          [&] { return (editor = VisibleWindow(L"Setting", ProcessOf(main))) != nullptr; }}});
+}
+
+Step AddNumber(HWND editor, const wchar_t* number)
+{
+    HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT), list = GetDlgItem(editor, IDC_NUMBER_LIST);
+    const size_t before = ListBoxItems(list).size();
+    // Keys go where the focus is when they arrive: type only once the tap has put it here.
+    return InTurn({{L"a tap on the number field", [&] { return Click(edit); }},
+                   {L"the focus in the number field", [&] { return FocusOf(edit) == edit; }},
+                   {L"the number typed", [&] { return TypeText(number); }},
+                   {L"the typed number", [&] { return WindowText(edit) == number; }},
+                   {L"a tap on Add", [&] { return Click(GetDlgItem(editor, IDC_ADD)); }},
+                   {L"one more entry", [&] { return ListBoxItems(list).size() == before + 1; }},
+                   {L"the number field emptied", [&] { return WindowText(edit).empty(); }}});
 }

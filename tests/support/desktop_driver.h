@@ -1,5 +1,6 @@
 // Driving other programs in the emulated device as a user would: starting them, finding their
-// windows, real taps and keys (SendInput, Wine's hardware input path), turning the screen.
+// windows, real taps and keys (SendInput, Wine's hardware input path), turning the screen; and
+// on top of that, the user's steps with the program, for the tests and the benchmarks alike.
 #pragma once
 
 #include <windows.h>
@@ -18,11 +19,14 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs);
 // The process's visible popup menu; null on timeout. Keys for a menu must wait until it is open.
 HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs);
+HWND VisibleWindow(const wchar_t* title, DWORD processId);  // a visible top-level one, or null
 
 std::wstring WindowText(HWND window);  // WM_GETTEXT, any process; empty on failure
 bool IsButtonChecked(HWND button);
 HWND FocusOf(HWND window);  // the keyboard focus in the window's thread, or null
 std::vector<std::wstring> ListBoxItems(HWND listBox);
+RECT PlaceIn(HWND dialog, HWND control);  // in the dialog's client coordinates
+std::wstring RectText(const RECT& r);     // "left,top,right,bottom"
 // The button of this text on the front shell strip of that class (a title strip, a menu bar).
 HWND StripButton(const wchar_t* stripClass, const wchar_t* text);
 
@@ -68,3 +72,24 @@ struct LandscapeScreen {
     const bool turned = Set(320, 240);
     ~LandscapeScreen() { Set(240, 320); }
 };
+
+// Each of the user's steps waits, up to kDeadlineMs, until it has happened; when it has not, it
+// says what it waited for. The tests' fixture makes that a test failure, a benchmark ends on it.
+const DWORD kDeadlineMs = 20000;
+enum OperateItem { kHelpItem = 1, kRunBackgroundItem, kDeactiveItem };  // from the top
+
+struct [[nodiscard]] Step {
+    std::wstring missed;  // empty when the step happened, else what it waited for in vain
+    explicit operator bool() const { return missed.empty(); }
+};
+
+Step WaitFor(const std::wstring& what, const std::function<bool()>& condition);
+Step Shown(const wchar_t* title, DWORD processId, HWND& window);  // the process's window, visible
+Step TapStrip(const wchar_t* stripClass, const wchar_t* text);    // the front strip's button
+Step CloseWithOk(HWND dialog);                                    // the title strip's "ok"
+Step Dismiss(HWND messageBox);                                    // answered with OK
+Step Choose(HWND radioButton);                                    // tapped, until checked
+Step Operate(HWND main, OperateItem item);  // "Operate" on the main dialog's menu bar, the item
+Step OpenEditor(HWND main, HWND& editor);   // "Set Blacklist", until "Setting" shows
+// Typed into the editor's number field and added, until the list has it and the field is empty.
+Step AddNumber(HWND editor, const wchar_t* number);

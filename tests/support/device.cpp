@@ -22,6 +22,11 @@ static std::string Utf8(const std::wstring& text)
     return utf8;
 }
 
+void Require(const Step& step)
+{
+    Require(bool(step), Utf8(step.missed));
+}
+
 std::wstring TempPath(const std::wstring& name)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -91,14 +96,6 @@ std::wstring CopyWithFaultsDll()
     return renamed == 2 && !out.fail() ? program : std::wstring();
 }
 
-RECT PlaceIn(HWND dialog, HWND control)
-{
-    RECT r = {};
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 std::vector<LONG> Gaps(HWND editor)
 {
     RECT client = {};
@@ -113,18 +110,6 @@ std::wstring Stored()
 {
     CString text;
     return ReadNumberList(text) ? std::wstring(text) : L"<not read>";
-}
-
-std::vector<BYTE> StoredBytes()
-{
-    DWORD size = 0;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, nullptr,
-                     &size) != 0)
-        return {};
-    std::vector<BYTE> bytes(size);
-    RegGetValueW(HKEY_LOCAL_MACHINE, kKeyPath, L"Blacklist", RRF_RT_ANY, nullptr, bytes.data(),
-                 &size);
-    return bytes;
 }
 
 Device::Device()
@@ -183,8 +168,7 @@ DWORD Device::WaitForExit()
 HWND Device::Visible(const wchar_t* title)
 {
     HWND window = nullptr;
-    WAIT_FOR("the window \"" + Utf8(title) + "\" to show",
-             (window = WaitForTopLevelWindow(title, ProcessId(), 0)) && IsWindowVisible(window));
+    Require(Shown(title, ProcessId(), window));
     return window;
 }
 
@@ -192,8 +176,7 @@ std::wstring Device::Answer(const wchar_t* caption)
 {
     HWND box = Visible(caption);
     std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));  // the box's static text
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    WAIT_FOR("the box to close", !IsWindow(box));
+    Require(Dismiss(box));
     return text;
 }
 
@@ -201,31 +184,6 @@ bool Device::NoMessageBox() const
 {
     return !WaitForTopLevelWindow(L"Error", ProcessId(), 0) &&
         !WaitForTopLevelWindow(L"Ostrel", ProcessId(), 0);
-}
-
-void Device::Choose(int radioButton)
-{
-    HWND radio = GetDlgItem(m_main, radioButton);
-    Require(Click(radio), "a tap on the radio button " + std::to_string(radioButton));
-    WAIT_FOR("the radio button to be checked", IsButtonChecked(radio));
-}
-
-void Device::Tap(const wchar_t* stripClass, const wchar_t* text)
-{
-    WAIT_FOR("a tap on " + Utf8(text), Click(StripButton(stripClass, text)));
-}
-
-// "Operate" with a tap, then the item with a tap: the menu's three items share its height.
-void Device::Operate(OperateItem item)
-{
-    SetForegroundWindow(m_main);
-    WAIT_FOR("the main dialog in front", GetForegroundWindow() == m_main);
-    Tap(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate");
-    HWND menu = WaitForPopupMenu(ProcessId(), kDeadlineMs);
-    RECT client = {};
-    Require(menu && GetClientRect(menu, &client) &&
-                Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6}),
-            "a tap on Operate's item " + std::to_string(item));
 }
 
 void Device::Deactivate()
@@ -236,28 +194,9 @@ void Device::Deactivate()
 
 HWND Device::OpenEditor()
 {
-    Require(Click(GetDlgItem(m_main, IDC_SET_BLACKLIST)), "a tap on \"Set Blacklist\"");
-    return Visible(L"Setting");
-}
-
-void Device::AddNumber(HWND editor, const wchar_t* number)
-{
-    const size_t before = ListOf(editor).size();
-    HWND edit = GetDlgItem(editor, IDC_NUMBER_EDIT);
-    // Keys go where the focus is when they arrive: type only once the tap has put it here.
-    Require(Click(edit), "a tap on the number field");
-    WAIT_FOR("the focus in the number field", FocusOf(edit) == edit);
-    Require(TypeText(number), "typing " + Utf8(number));
-    WAIT_FOR("the typed number", WindowText(edit) == number);
-    Require(Click(GetDlgItem(editor, IDC_ADD)), "a tap on \"Add\"");
-    WAIT_FOR("one more entry", ListOf(editor).size() == before + 1);
-    EXPECT_EQ(L"", WindowText(edit));
-}
-
-void Device::CloseWithOk(HWND dialog)
-{
-    Tap(AYGSHELL_STANDIN_TITLE_CLASS, L"ok");
-    WAIT_FOR("the dialog to close", !IsWindow(dialog));
+    HWND editor = nullptr;
+    Require(::OpenEditor(m_main, editor));
+    return editor;
 }
 
 void Device::Screenshot(const wchar_t* name)

@@ -16,20 +16,19 @@
 #include "resource.h"
 #include "settings/settings_store.h"
 #include "tests/support/desktop_driver.h"
+#include "tests/support/stored_list.h"
 
-const DWORD kDeadlineMs = 20000;
 const wchar_t kTitle[] = L"Quellar";
 const wchar_t kListed[] = L"5551234";
 const wchar_t kUnlisted[] = L"5550000";
-const wchar_t kKeyPath[] = L"Software\\Kelvoro\\Tolvane";
 const PhoneResult kRang = PhoneResult::Rang, kDropped = PhoneResult::Dropped;
 using Entries = std::vector<std::wstring>;
-enum OperateItem { kHelpItem = 1, kRunBackgroundItem, kDeactiveItem };  // from the top
 
 // Unless it happened, ends the test at once with one failure that names what did not happen
 // (gtest reports the exception): what came after could only fail for its sake. The tear-down
 // ends the program.
 void Require(bool happened, const std::string& what);
+void Require(const Step& step);  // a driver's step: names what it waited for in vain
 #define WAIT_FOR(what, condition)                                                                  \
     Require(WaitUntil([&] { return (condition); }, kDeadlineMs),                                   \
             std::string("waited for ") + (what))
@@ -37,13 +36,11 @@ void Require(bool happened, const std::string& what);
 std::wstring TempPath(const std::wstring& name);
 // A text file's lines that start with the prefix; none when it does not exist.
 std::vector<std::string> Lines(const std::wstring& path, const char* prefix = "");
-std::wstring Stored();            // the stored list as the program reads it, or "<not read>"
-std::vector<BYTE> StoredBytes();  // the stored value's raw bytes; empty when it cannot be read
+std::wstring Stored();  // the stored list as the program reads it, or "<not read>"
 // The program and the stand-ins it loads, copied into a folder of their own; empty on failure.
 std::wstring CopyProgram(const wchar_t* folderName);
 // A copy whose imports of USER32.dll and ADVAPI32.dll name faults.dll instead (tests/fakes/faults).
 std::wstring CopyWithFaultsDll();
-RECT PlaceIn(HWND dialog, HWND control);  // in the dialog's client coordinates
 // The editor's gaps: of the list box to the left, right and bottom edge, of the edit box to the
 // left one and of "Add" to the right one.
 std::vector<LONG> Gaps(HWND editor);
@@ -65,14 +62,20 @@ public:
     HWND Visible(const wchar_t* title);           // the program's window once it shows
     std::wstring Answer(const wchar_t* caption);  // the message box's text; answered with OK
     bool NoMessageBox() const;
-    void Choose(int radioButton);
-    void Tap(const wchar_t* stripClass, const wchar_t* text);  // the front strip's button
-    void Operate(OperateItem item);
+    void Choose(int radioButton) { Require(::Choose(GetDlgItem(m_main, radioButton))); }
+    void Tap(const wchar_t* stripClass, const wchar_t* text)  // the front strip's button
+    {
+        Require(TapStrip(stripClass, text));
+    }
+    void Operate(OperateItem item) { Require(::Operate(m_main, item)); }
     void Deactivate();  // Operate -> "Deactive"; the program ends with exit code 0
     HWND OpenEditor();
-    void AddNumber(HWND editor, const wchar_t* number);
+    void AddNumber(HWND editor, const wchar_t* number)
+    {
+        Require(::AddNumber(editor, number));
+    }
     static Entries ListOf(HWND editor) { return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST)); }
-    void CloseWithOk(HWND dialog);
+    void CloseWithOk(HWND dialog) { Require(::CloseWithOk(dialog)); }
     void Screenshot(const wchar_t* name);  // a BMP in the build's screenshots folder
 
     PhoneOutcome Call(const wchar_t* number, DWORD line = 0);

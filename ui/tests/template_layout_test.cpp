@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "template_layout_test_ids.h"
+#include "tests/support/desktop_driver.h"
 
 namespace {
 
@@ -55,23 +56,15 @@ protected:
     }
 
     // Where the control is, against where the template's dialog units put it.
-    std::string Place(int id) const
+    std::wstring Place(int id) const
     {
-        RECT rect = {};
-        GetWindowRect(GetDlgItem(m_dialog, id), &rect);
-        MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
-        return Show(rect);
+        return RectText(PlaceIn(m_dialog, GetDlgItem(m_dialog, id)));
     }
-    std::string Pixels(int x, int y, int cx, int cy) const
+    std::wstring Pixels(int x, int y, int cx, int cy) const
     {
         RECT rect = {x, y, x + cx, y + cy};
         MapDialogRect(m_dialog, &rect);
-        return Show(rect);
-    }
-    static std::string Show(const RECT& r)
-    {
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-            std::to_string(r.right) + "," + std::to_string(r.bottom);
+        return RectText(rect);
     }
 
     // True when the list box's entry lies wholly inside its client area.
