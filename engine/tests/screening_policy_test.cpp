@@ -1,4 +1,5 @@
-// The policy's process-wide state, and its space class, which is the platform's own.
+// The policy's space class, the platform's own. That each call takes the mode and the list in
+// force then, program_test's modes and editor_test's save prove.
 #include "engine/screening_policy.h"
 
 #include <gtest/gtest.h>
@@ -6,18 +7,6 @@
 #include "settings/settings_store.h"
 
 namespace {
-
-TEST(ScreeningPolicy, DecidesWithTheModeAndTheListInForceAtEachCall)
-{
-    g_nScreeningMode = MODE_BLOCK_BLACKLIST;
-    g_strNumberList = L"246;357;";
-    EXPECT_TRUE(ShouldRejectCall(CString(L"357")));
-    g_strNumberList = L"246;";
-    EXPECT_FALSE(ShouldRejectCall(CString(L"357")));
-    g_nScreeningMode = MODE_REJECT_ALL;
-    EXPECT_TRUE(ShouldRejectCall(CString(L"357")));
-    g_nScreeningMode = MODE_BLOCK_BLACKLIST;
-}
 
 // Trimmed from the caller are exactly the units of the space class written out for the builds
 // without the platform (blank, tab to carriage return, the Unicode spaces and separators).
