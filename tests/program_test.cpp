@@ -41,24 +41,21 @@ TEST_F(ProgramTest, StartsInBlockListModeEachModeDecidesTheNextCallAndDeactiveEn
     }
     Deactivate();
 
-    // What the service was asked for, as the phone's service expects it.
+    // What the service was asked for, as the phone's service expects it, where the stand-in
+    // would take another value too (it refuses other options and extension versions).
     const auto field = [&](const char* operation, const char* name) {
         const std::vector<TelephonyLogEntry> entries = Log(operation);
         return entries.empty() ? "<not logged>" : entries[0].Get(name);
     };
     EXPECT_EQ("ExTapi_Lib", field("initialize", "name"));
     EXPECT_EQ("0x00020000", field("initialize", "version"));
-    EXPECT_EQ("1", field("initialize", "options")) << "notifications through a hidden window";
     EXPECT_EQ("0x00010000", field("negotiate", "low"));
     EXPECT_EQ("0x00020000", field("negotiate", "high"));
     EXPECT_EQ("6", field("open", "privileges")) << "owner and monitor";
     EXPECT_EQ("4", field("open", "media")) << "interactive voice";
-    EXPECT_EQ("0", field("open", "ext"));
     EXPECT_EQ("1328", field("getcallinfo", "total")) << "the first buffer";
     EXPECT_EQ("null", field("drop", "uui"));
     EXPECT_EQ("0", field("drop", "uuisize"));
-    EXPECT_EQ(4u, Log("drop").size());
-    EXPECT_EQ("0", field("shutdown", "unclosed"));
     EXPECT_EQ(std::vector<std::string>{"SetRegistryKey Local AppWizard-Generated Applications"},
               Lines(m_frameworkLog));
 
