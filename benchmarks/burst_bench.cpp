@@ -114,7 +114,7 @@ int wmain()
     Require(WaitFor(L"an earlier copy to end", [] { return !FindWindowW(nullptr, L"Quellar"); }));
     ProgramUnderTest program;
     if (!program.Start(
-            PathBesideThisProgram(L"Ostrel.exe"), {},
+            PathBesideThisProgram(L"Ostrel.exe"),
             {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_LINES", std::to_wstring(kLines)}}))
         Fail(L"could not start the program");
     g_program = program.Process();

@@ -114,12 +114,12 @@ int wmain()
         Fail(L"could not store the list");
     Require(WaitFor(L"an earlier copy to end", [] { return !FindWindowW(nullptr, L"Quellar"); }));
     ProgramUnderTest peer, program;
-    if (!peer.Start(PathBesideThisProgram(L"bench_peer.exe"), {}, {{L"BENCH_PEER_WINDOW", L"1"}}))
+    if (!peer.Start(PathBesideThisProgram(L"bench_peer.exe"), {{L"BENCH_PEER_WINDOW", L"1"}}))
         Fail(L"could not start the peer");
     Require(WaitFor(L"the peer's window",
                     [] { return FindWindowW(L"OstrelBenchPeer", nullptr) != nullptr; }));
     // No operation log: a line written is a file opened, appended and closed, five times a call.
-    if (!program.Start(PathBesideThisProgram(L"Ostrel.exe"), {}, {{L"TAPI_STANDIN_LOG", L""}}))
+    if (!program.Start(PathBesideThisProgram(L"Ostrel.exe"), {{L"TAPI_STANDIN_LOG", L""}}))
         Fail(L"could not start the program");
     HWND main = nullptr, editor = nullptr;
     Require(Shown(L"Quellar", program.ProcessId(), main));

@@ -135,7 +135,7 @@ public:
         Require(WaitUntil([] { return !FindWindowW(nullptr, L"Quellar"); }, kDeadlineMs),
                 "an earlier copy did not end");
         // No operation log: ten thousand calls would fill it for nothing.
-        Require(m_program.Start(PathBesideThisProgram(L"Ostrel.exe"), {},
+        Require(m_program.Start(PathBesideThisProgram(L"Ostrel.exe"),
                                 {{L"TAPI_STANDIN_LOG", L""}, {L"TAPI_STANDIN_COUNT_HEAP", L"1"}}),
                 "could not start the program");
         g_program = m_program.Process();

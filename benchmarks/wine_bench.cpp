@@ -41,7 +41,7 @@ double TimedStart(ProgramUnderTest& program, const wchar_t* executable, const wc
     if (!WaitUntil([&] { return !FindWindowW(nullptr, title); }, kDeadlineMs))
         Fail("an earlier copy did not end");
     const double start = Now();
-    if (!program.Start(PathBesideThisProgram(executable), {},
+    if (!program.Start(PathBesideThisProgram(executable),
                        {{L"TAPI_STANDIN_LOG", L""}, {L"BENCH_PEER_STEPS", peerSteps}}))
         Fail("could not start a program");
     while (!VisibleWindow(title, program.ProcessId())) {

@@ -135,7 +135,7 @@ void FaultTest::Run(const Fault& row)
     ASSERT_FALSE(HasFatalFailure());
     if (m_program.IsRunning()) {
         EXPECT_TRUE(NoMessageBox());
-        if (HWND editor = WaitForTopLevelWindow(L"Setting", ProcessId(), 0))
+        if (HWND editor = VisibleWindow(L"Setting", ProcessId()))
             CloseWithOk(editor);
         Deactivate();
     }
@@ -305,7 +305,7 @@ void EndsAtStart(FaultTest& t)
     t.Go();
     if (!t.GetParam().sees.empty()) {
         t.Visible(L"Ostrel");
-        EXPECT_EQ(nullptr, WaitForTopLevelWindow(kTitle, t.ProcessId(), 0));
+        EXPECT_EQ(nullptr, TopLevelWindow(kTitle, t.ProcessId()));
         t.Saw(L"Ostrel");
     }
     EXPECT_EQ(0u, t.WaitForExit());

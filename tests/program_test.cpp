@@ -143,7 +143,7 @@ TEST_F(ProgramTest, RunBackgroundKeepsScreeningAndAnotherStartBringsTheProgramBa
             SetForegroundWindow(inFront.window);
             WAIT_FOR("another window in front", GetForegroundWindow() == inFront.window);
             ProgramUnderTest second;
-            ASSERT_TRUE(second.Start(exe, {}, {{L"TAPI_STANDIN_LOG", m_telephonyLog}}));
+            ASSERT_TRUE(second.Start(exe, {{L"TAPI_STANDIN_LOG", m_telephonyLog}}));
             DWORD exitCode = 0;
             ASSERT_TRUE(second.WaitForExit(kDeadlineMs, &exitCode));
             // The same file is caught by the framework's test, a copy by the title.

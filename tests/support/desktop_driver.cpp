@@ -104,20 +104,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
-HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs)
+HWND TopLevelWindow(const wchar_t* title, DWORD processId)
 {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevelWindow(nullptr, title, processId, false)); },
-              timeoutMs);
-    return found;
-}
-
-HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs)
-{
-    HWND found = nullptr;  // #32768: the system class of every popup menu window
-    WaitUntil([&] { return (found = FindTopLevelWindow(L"#32768", nullptr, processId, true)); },
-              timeoutMs);
-    return found;
+    return FindTopLevelWindow(nullptr, title, processId, false);
 }
 
 HWND VisibleWindow(const wchar_t* title, DWORD processId)
@@ -237,7 +226,7 @@ ProgramUnderTest::~ProgramUnderTest()
     }
 }
 
-bool ProgramUnderTest::Start(const std::wstring& executablePath, const std::wstring& workingFolder,
+bool ProgramUnderTest::Start(const std::wstring& executablePath,
                              const EnvironmentChanges& environment)
 {
     if (IsRunning()) {
@@ -257,9 +246,8 @@ bool ProgramUnderTest::Start(const std::wstring& executablePath, const std::wstr
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    const BOOL started =
-        CreateProcessW(executablePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
+    const BOOL started = CreateProcessW(executablePath.c_str(), &commandLine[0], nullptr, nullptr,
+                                        FALSE, 0, nullptr, nullptr, &startup, &process);
     const DWORD error = GetLastError();
     for (const auto& change : previous)
         SetEnvironmentVariableW(change.first.c_str(),
@@ -351,21 +339,22 @@ Step Operate(HWND main, OperateItem item)
 {
     HWND menu = nullptr;
     RECT client = {};
-    return InTurn({{L"the main dialog in front",
-                    [&] {
-                        SetForegroundWindow(main);
-                        return GetForegroundWindow() == main;
-                    }},
-                   {L"a tap on Operate",
-                    [&] { return Click(StripButton(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate")); }},
-                   {L"Operate's menu",
-                    [&] { return (menu = WaitForPopupMenu(ProcessOf(main), 0)) != nullptr; }},
-                   // The menu's three items share its height.
-                   {L"a tap on the menu's item", [&] {
-                        return GetClientRect(menu, &client) &&
-                            Click(menu,
-                                  POINT{client.right / 2, (2 * item - 1) * client.bottom / 6});
-                    }}});
+    return InTurn(
+        {{L"the main dialog in front",
+          [&] {
+              SetForegroundWindow(main);
+              return GetForegroundWindow() == main;
+          }},
+         {L"a tap on Operate",
+          [&] { return Click(StripButton(AYGSHELL_STANDIN_MENUBAR_CLASS, L"Operate")); }},
+         // #32768: the system class of every popup menu window.
+         {L"Operate's menu",
+          [&] { return (menu = FindTopLevelWindow(L"#32768", nullptr, ProcessOf(main), true)); }},
+         // The menu's three items share its height.
+         {L"a tap on the menu's item", [&] {
+              return GetClientRect(menu, &client) &&
+                  Click(menu, POINT{client.right / 2, (2 * item - 1) * client.bottom / 6});
+          }}});
 }
 
 Step OpenEditor(HWND main, HWND& editor)

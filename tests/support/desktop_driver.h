@@ -15,11 +15,9 @@
 // Windows of another process have no event to wait on: they are polled, this thread's messages
 // dispatched in between. False when the condition did not hold within timeoutMs.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-// A top-level window with this title, visible or not, of the process (0: any); null on timeout.
-HWND WaitForTopLevelWindow(const wchar_t* title, DWORD processId, DWORD timeoutMs);
-// The process's visible popup menu; null on timeout. Keys for a menu must wait until it is open.
-HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs);
-HWND VisibleWindow(const wchar_t* title, DWORD processId);  // a visible top-level one, or null
+// The process's (0: any process's) top-level window with this title, or null.
+HWND TopLevelWindow(const wchar_t* title, DWORD processId);  // visible or not
+HWND VisibleWindow(const wchar_t* title, DWORD processId);
 
 std::wstring WindowText(HWND window);  // WM_GETTEXT, any process; empty on failure
 bool IsButtonChecked(HWND button);
@@ -50,7 +48,6 @@ public:
 
     // False, with GetLastError set, when it could not start or the last one still runs.
     [[nodiscard]] bool Start(const std::wstring& executablePath,
-                             const std::wstring& workingFolder = {},
                              const EnvironmentChanges& environment = {});
     DWORD ProcessId() const { return m_processId; }
     HANDLE Process() const { return m_process.Get(); }

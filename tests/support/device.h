@@ -25,8 +25,8 @@ const PhoneResult kRang = PhoneResult::Rang, kDropped = PhoneResult::Dropped;
 using Entries = std::vector<std::wstring>;
 
 // Unless it happened, ends the test at once with one failure that names what did not happen
-// (gtest reports the exception): what came after could only fail for its sake. The tear-down
-// ends the program.
+// (gtest reports the exception): what came after could only fail for its sake. The program
+// ends with the fixture.
 void Require(bool happened, const std::string& what);
 void Require(const Step& step);  // a driver's step: names what it waited for in vain
 #define WAIT_FOR(what, condition)                                                                  \
@@ -50,7 +50,6 @@ class Device : public ::testing::Test {
 public:
     Device();
     void SetUp() override;
-    void TearDown() override;  // ends the program, whatever happened
 
     // Starts the program (the built one when exe is empty) and waits until its main dialog is
     // shown, waits for input and has asked the telephony service for its lines.
@@ -70,10 +69,7 @@ public:
     void Operate(OperateItem item) { Require(::Operate(m_main, item)); }
     void Deactivate();  // Operate -> "Deactive"; the program ends with exit code 0
     HWND OpenEditor();
-    void AddNumber(HWND editor, const wchar_t* number)
-    {
-        Require(::AddNumber(editor, number));
-    }
+    void AddNumber(HWND editor, const wchar_t* number) { Require(::AddNumber(editor, number)); }
     static Entries ListOf(HWND editor) { return ListBoxItems(GetDlgItem(editor, IDC_NUMBER_LIST)); }
     void CloseWithOk(HWND dialog) { Require(::CloseWithOk(dialog)); }
     void Screenshot(const wchar_t* name);  // a BMP in the build's screenshots folder
@@ -81,12 +77,11 @@ public:
     PhoneOutcome Call(const wchar_t* number, DWORD line = 0);
     PhoneResult Verdict(const wchar_t* number) { return Call(number).result; }
     std::vector<TelephonyLogEntry> Log(const char* operation) const;
-    // Waits, on the stand-in's event, until the log holds count lines of the operation.
-    void WaitLogged(const char* operation, size_t count = 1);
+    void WaitLogged(const char* operation);  // on the stand-in's event, until it is logged
 
     const std::wstring m_builtProgram;
     const std::wstring m_telephonyLog, m_faultsLog, m_frameworkLog;
-    ProgramUnderTest m_program;
+    ProgramUnderTest m_program;  // ended, whatever happened, when the test ends
     HWND m_main = nullptr;
 
 private:
