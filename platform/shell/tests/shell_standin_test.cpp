@@ -48,33 +48,32 @@ Box BoxOf(HWND hwnd)
     return {r.left, r.top, r.right, r.bottom};
 }
 
-void Pump()
+// Waits until the count is at least atLeast (the strips post their commands); the count then.
+int Counted(const int& count, int atLeast)
 {
-    WaitUntil([] { return false; }, 200);
-}
-
-bool Turn(DWORD cx, DWORD cy)
-{
-    const bool took = LandscapeScreen::Set(cx, cy);
-    Pump();
-    return took;
+    WaitUntil([&] { return count >= atLeast; }, kDeadlineMs);
+    return count;
 }
 
 TEST(ShellStandIn, TheDialogFillsTheScreenBetweenItsStripsAsTheScreenTurns)
 {
+    using Boxes = std::array<Box, 3>;  // the title strip, the dialog, the menu bar
     const struct {
         DWORD cx, cy;
-        Box title, dialog, bar;
-    } kScreens[] = {{240, 320, {0, 0, 240, 26}, {0, 26, 240, 294}, {0, 294, 240, 320}},
-                    {320, 240, {0, 0, 320, 26}, {0, 26, 320, 214}, {0, 214, 320, 240}},
-                    {240, 320, {0, 0, 240, 26}, {0, 26, 240, 294}, {0, 294, 240, 320}}};
+        Boxes boxes;
+    } kScreens[] = {{240, 320, {{{0, 0, 240, 26}, {0, 26, 240, 294}, {0, 294, 240, 320}}}},
+                    {320, 240, {{{0, 0, 320, 26}, {0, 26, 320, 214}, {0, 214, 320, 240}}}},
+                    {240, 320, {{{0, 0, 240, 26}, {0, 26, 240, 294}, {0, 294, 240, 320}}}}};
     Dressed dialog;
     ShowWindow(dialog.hwnd, SW_SHOW);
+    const auto boxes = [&] {
+        return Boxes{BoxOf(dialog.Strip(AYGSHELL_STANDIN_TITLE_CLASS)), BoxOf(dialog.hwnd),
+                     BoxOf(dialog.Strip(AYGSHELL_STANDIN_MENUBAR_CLASS))};
+    };
     for (const auto& screen : kScreens) {
-        ASSERT_TRUE(Turn(screen.cx, screen.cy));
-        EXPECT_EQ(screen.title, BoxOf(dialog.Strip(AYGSHELL_STANDIN_TITLE_CLASS))) << screen.cx;
-        EXPECT_EQ(screen.dialog, BoxOf(dialog.hwnd)) << screen.cx;
-        EXPECT_EQ(screen.bar, BoxOf(dialog.Strip(AYGSHELL_STANDIN_MENUBAR_CLASS))) << screen.cx;
+        ASSERT_TRUE(LandscapeScreen::Set(screen.cx, screen.cy));
+        WaitUntil([&] { return boxes() == screen.boxes; }, kDeadlineMs);
+        EXPECT_EQ(screen.boxes, boxes()) << screen.cx;
     }
 }
 
@@ -85,24 +84,21 @@ TEST(ShellStandIn, OkEndsOnlyAnEnabledDialogAndTheStripsFollowAMinimise)
     HWND title = dialog.Strip(AYGSHELL_STANDIN_TITLE_CLASS);
     HWND ok = FindWindowExW(title, nullptr, L"Button", L"ok");
     g_oks = 0;
-    SendMessageW(ok, BM_CLICK, 0, 0);
-    Pump();
-    EXPECT_EQ(1, g_oks);
     EnableWindow(dialog.hwnd, FALSE);  // as under a message box or a modal dialog
     SendMessageW(ok, BM_CLICK, 0, 0);
-    Pump();
-    EXPECT_EQ(1, g_oks) << "a disabled dialog is not ended from its strip";
     EnableWindow(dialog.hwnd, TRUE);
+    SendMessageW(ok, BM_CLICK, 0, 0);
+    EXPECT_EQ(1, Counted(g_oks, 1)) << "only the enabled dialog's ok arrives, after the other's";
     EXPECT_TRUE(SHDoneButton(dialog.hwnd, SHDB_HIDE));
     EXPECT_FALSE(IsWindowVisible(ok));
 
+    // The screen turns while the dialog is minimised: placed anew when it comes back.
     ShowWindow(dialog.hwnd, SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(title));
-    Turn(320, 240);
+    const LandscapeScreen screen;
     ShowWindow(dialog.hwnd, SW_RESTORE);
     EXPECT_TRUE(IsWindowVisible(title));
-    EXPECT_EQ((Box{0, 26, 320, 214}), BoxOf(dialog.hwnd)) << "placed anew when it came back";
-    Turn(240, 320);
+    EXPECT_EQ((Box{0, 26, 320, 214}), BoxOf(dialog.hwnd));
 }
 
 // A tap on the bar sends its command and leaves the dialog active; the bar goes with its dialog.
@@ -124,8 +120,7 @@ TEST(ShellStandIn, ABarKeepsTheDialogActiveAndGoesWithItsMenu)
         SetForegroundWindow(dialog.hwnd);
         g_saves = 0;
         EXPECT_TRUE(Click(FindWindowExW(bar, nullptr, L"Button", L"Save")));
-        Pump();
-        EXPECT_EQ(1, g_saves);
+        EXPECT_EQ(1, Counted(g_saves, 1));
         EXPECT_EQ(dialog.hwnd, GetActiveWindow());
     }
     EXPECT_FALSE(IsWindow(bar));
