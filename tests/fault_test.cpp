@@ -57,8 +57,21 @@ std::wstring CopyWithCutLandscapeTemplate()
     return update && EndUpdateResourceW(update, !changed) && changed ? program : std::wstring();
 }
 
-struct Fault;
-void PrintTo(const Fault& row, std::ostream* out);
+class FaultTest;
+
+struct Fault {
+    const char* name;
+    // NAME=VALUE for the program's environment; a copy of the program (faults.dll, ws2_32.dll,
+    // cut-landscape); the stored list (locked, over-capacity).
+    const wchar_t* switches;
+    void (*act)(FaultTest&);         // what the user and the phone do, checked on the way
+    const char* calls;               // for Calls: the verdicts, see there
+    std::vector<std::wstring> sees;  // every message box, in order
+    const wchar_t* stored;           // at the end; null: the bytes as before
+    const char* logged;              // refused, sockets' calls; inits, devices tried, drops
+    // A row is printed by its name.
+    friend void PrintTo(const Fault& row, std::ostream* out) { *out << row.name; }
+};
 
 class FaultTest : public Device, public ::testing::WithParamInterface<Fault> {
 public:
@@ -78,23 +91,6 @@ private:
     std::vector<std::wstring> m_seen;
     std::unique_ptr<NativeSockets> m_sockets;
 };
-
-struct Fault {
-    const char* name;
-    // NAME=VALUE for the program's environment; a copy of the program (faults.dll, ws2_32.dll,
-    // cut-landscape); the stored list (locked, over-capacity).
-    const wchar_t* switches;
-    void (*act)(FaultTest&);         // what the user and the phone do, checked on the way
-    const char* calls;               // for Calls: the verdicts, see there
-    std::vector<std::wstring> sees;  // every message box, in order
-    const wchar_t* stored;           // at the end; null: the bytes as before
-    const char* logged;              // refused, sockets' calls; inits, devices tried, drops
-};
-
-void PrintTo(const Fault& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 void FaultTest::Prepare(const wchar_t* switches)
 {
