@@ -39,6 +39,17 @@ bool Number(const char* text, unsigned low, unsigned high, unsigned& out)
     return *text >= '0' && *text <= '9' && *end == '\0' && value >= low && value <= high;
 }
 
+// A sip: or sips: URI that goes into a Contact header as it is: nothing that could end it.
+bool IsSipAddress(const std::string& text)
+{
+    uri parsed;
+    pl whole;
+    pl_set_str(&whole, text.c_str());
+    const bool plain = text.find_first_of("<>\" \t\r\n") == std::string::npos;
+    return plain && uri_decode(&parsed, &whole) == 0 &&
+        (pl_strcasecmp(&parsed.scheme, "sip") == 0 || pl_strcasecmp(&parsed.scheme, "sips") == 0);
+}
+
 bool Parse(int argc, char** argv, Options& options)
 {
     int i = 1;
@@ -113,6 +124,10 @@ int main(int argc, char** argv)
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fputs(kUsageText, stderr);
+        return kUsage;
+    }
+    if (!options.relay.forward.empty() && !IsSipAddress(options.relay.forward)) {
+        std::fputs("sip-line: --forward takes a sip: or sips: address\n", stderr);
         return kUsage;
     }
     std::signal(SIGPIPE, SIG_IGN);  // a bridge that has gone is a failed write, not our end
