@@ -167,10 +167,11 @@ try:
                                   "-error_file", STATE / "registrar.errors", "-p",
                                   str(registrar_port)], stdout=subprocess.DEVNULL)
     registered = relay(free_port(), "--account", account, "--ring-seconds", "1")
+    check(registrar.wait(timeout=60) == 0, "the registrar's call did not go its way:\n" +
+          (STATE / "registrar.errors").read_text(errors="replace")[-2000:])
     registered.expect(r"^sip: call from 5551234: dropped \(486")
     check(not any(b"Kv7-s3cret" in line for line in command_lines()),
           "the password shows on a command line")
-    check(registrar.wait(timeout=60) == 0, "the registrar's call did not go its way")
     sipp("unanswered", rings[:1], registered.port)
     registered.process.terminate()
 
