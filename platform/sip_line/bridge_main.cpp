@@ -49,13 +49,29 @@ void Answer(const char* verb, unsigned id, const std::string& detail = "")
     std::fflush(stdout);
 }
 
+// The telephony application's window, looked up again only when it is gone (the program was
+// started again): a look-up costs as much as the hand-over itself.
+HWND g_application = nullptr;
+
+PhoneOutcome Offer(const PhoneCall& call)
+{
+    PhoneOutcome outcome;
+    if (g_application)
+        outcome = OfferCall(call, kTimeoutMs, g_application);
+    if (outcome.result == PhoneResult::Error && !IsWindow(g_application)) {
+        g_application = FindTelephonyApp();
+        outcome = OfferCall(call, kTimeoutMs, g_application);
+    }
+    return outcome;
+}
+
 void Call(unsigned id, const char* units, DWORD line)
 {
     PhoneCall call;
     call.line = line;
     if (!ParseUnits(units, call.callerNumber))
         return Answer("failed", id, "the caller number was not understood");
-    const PhoneOutcome outcome = OfferCall(call, kTimeoutMs);
+    const PhoneOutcome outcome = Offer(call);
     if (outcome.result == PhoneResult::Dropped)
         return Answer("dropped", id);
     if (outcome.result == PhoneResult::Rang && !outcome.lineOpened)
@@ -90,7 +106,7 @@ int wmain(int argc, wchar_t** argv)
         if (std::sscanf(request, "call %u %1099s", &id, units) == 2)
             Call(id, units, static_cast<DWORD>(line));
         else if (std::sscanf(request, "hangup %u", &id) == 1)
-            HangUpCall(id, kTimeoutMs);
+            HangUpCall(id, kTimeoutMs, g_application);
         else
             std::fprintf(stderr, "sip_bridge: request not understood: %.60s\n", request);
     }

@@ -22,7 +22,8 @@ const int kBridgeEnded = 3;
 
 const char kUsageText[] =
     "usage: sip-line [--port PORT] [--account FILE] [--forward URI] [--ring-seconds N]\n"
-    "                [--ready-file PATH] (--without-device | [--] BRIDGE COMMAND...)\n";
+    "                [--ready-file PATH] [--decline-times PATH]\n"
+    "                (--without-device | [--] BRIDGE COMMAND...)\n";
 
 struct Options {
     unsigned port = 5060;
@@ -72,6 +73,8 @@ bool Parse(int argc, char** argv, Options& options)
             options.account = value;
         } else if (option == "--forward") {
             options.relay.forward = value;
+        } else if (option == "--decline-times") {
+            options.relay.declineTimes = value;
         } else if (option == "--ready-file") {
             options.readyFile = value;
         } else {

@@ -6,6 +6,7 @@
 #include "platform/sip_line/libre.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +29,7 @@ struct SipRelay::Call {
 
     SipRelay& relay;
     const std::uint32_t id;
+    const std::chrono::steady_clock::time_point arrived = std::chrono::steady_clock::now();
     std::u16string number;
     const sip_msg* invite = nullptr;
     sip_strans* asking = nullptr;  // the INVITE's transaction, until the verdict
@@ -72,6 +74,8 @@ SipRelay::SipRelay(struct sip* sip, BridgeProcess& bridge, const RelayOptions& o
       m_bridge(bridge),
       m_options(options)
 {
+    if (!m_options.declineTimes.empty())
+        m_declineTimes.open(m_options.declineTimes, std::ios::app);
 }
 
 SipRelay::~SipRelay()
@@ -107,11 +111,14 @@ void SipRelay::OnInvite(const sip_msg* msg, void* arg)
     call.invite = static_cast<const sip_msg*>(mem_ref(const_cast<sip_msg*>(msg)));
     call.number = CallerNumber(
         {View(msg->from.uri.scheme), View(msg->from.uri.user), View(msg->from.uri.host)});
-    (void)sip_treply(&call.asking, relay.m_sip, msg, 100, "Trying");
     relay.m_calls.emplace(call.id, std::move(owned));
+    // The device is asked first; the 100 goes out while it decides.
+    const bool asked = relay.m_options.withoutDevice ||
+        relay.m_bridge.Send("call " + std::to_string(call.id) + " " + Hex(call.number));
+    (void)sip_treply(&call.asking, relay.m_sip, msg, 100, "Trying");
     if (relay.m_options.withoutDevice)
         relay.Finish(call, 486, "Busy Here", "dropped without asking the device");
-    else if (!relay.m_bridge.Send("call " + std::to_string(call.id) + " " + Hex(call.number)))
+    else if (!asked)
         relay.Finish(call, 500, "Server Internal Error",
                      "not screened, the bridge to the device has ended");
 }
@@ -180,6 +187,11 @@ void SipRelay::Finish(Call& call, std::uint16_t code, const char* reason, const 
                           "Contact: <%s>\r\nContent-Length: 0\r\n\r\n", m_options.forward.c_str());
     else
         (void)sip_treply(&call.asking, m_sip, call.invite, code, reason);
+    if (code == 486 && !call.cancelled && m_declineTimes.is_open())
+        m_declineTimes << std::chrono::duration_cast<std::chrono::microseconds>(
+                              std::chrono::steady_clock::now() - call.arrived)
+                              .count()
+                       << "\n";
     HangUp(call);
     Say(call, what + answer);
     End(call);

@@ -7,6 +7,7 @@
 #include "platform/sip_line/bridge_process.h"
 
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@ struct RelayOptions {
     std::string forward;         // empty: a call left alone rings; else it is sent there (302)
     unsigned ringSeconds = 60;   // a call left alone rings at most this long, then 480
     bool withoutDevice = false;  // decline every call at once without asking (./bench's floor)
+    std::string declineTimes;    // ./bench: append each INVITE-to-486 time here, in microseconds
 };
 
 class SipRelay {
@@ -55,6 +57,7 @@ private:
     sipsess_sock* m_sock = nullptr;
     BridgeProcess& m_bridge;
     RelayOptions m_options;
+    std::ofstream m_declineTimes;
     std::uint32_t m_nextId = 1;
     // Every open call by the id of its request to the bridge; the bridge answers by that id.
     std::map<std::uint32_t, std::unique_ptr<Call>> m_calls;

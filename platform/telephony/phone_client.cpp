@@ -56,13 +56,13 @@ PhoneOutcome Failure(const std::wstring& error)
 
 }  // namespace
 
-PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs)
+PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs, HWND window)
 {
     if (call.callerNumber.size() > kMaxCallerChars)
         return Failure(L"the caller number is longer than 255 characters");
     if (call.padBytes > kMaxRecordBytes || call.neededBytes > kMaxRecordBytes)
         return Failure(L"padding and needed size are limited to 16 MiB");
-    HWND window = FindTelephonyApp();
+    window = window ? window : FindTelephonyApp();
     if (!window)
         return Failure(
             L"no telephony application is running (no window of class OstrelTelephonyStandIn)");
@@ -91,9 +91,9 @@ PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs)
     }
 }
 
-bool HangUpCall(DWORD ringing, DWORD timeoutMs)
+bool HangUpCall(DWORD ringing, DWORD timeoutMs, HWND window)
 {
-    HWND window = FindTelephonyApp();
+    window = window ? window : FindTelephonyApp();
     HangUpRequest hangUp = {ringing};
     ULONG_PTR reply = 0;
     return window && SendRequest(window, kHangUpRequest, &hangUp, sizeof(hangUp), timeoutMs, reply);

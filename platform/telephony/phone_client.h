@@ -47,11 +47,13 @@ struct PhoneOutcome {
 [[nodiscard]] PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs);
 
 // PlaceCall's first half: a call that was not dropped on an open line keeps ringing (its handle
-// in `ringing`) until HangUpCall ends it, as a caller who waits.
-[[nodiscard]] PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs);
+// in `ringing`) until HangUpCall ends it, as a caller who waits. With `window` (FindTelephonyApp's),
+// a caller placing many calls looks the application up once; a window that is gone fails the call
+// as no application does.
+[[nodiscard]] PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs, HWND window = nullptr);
 // The caller gives up: false when the application did not take the hang-up in time (a call it
 // no longer has is hung up already).
-bool HangUpCall(DWORD ringing, DWORD timeoutMs);
+bool HangUpCall(DWORD ringing, DWORD timeoutMs, HWND window = nullptr);
 
 // PlaceCall for a test whose own thread is the telephony application: the call is placed from
 // a helper thread while this thread dispatches its messages (and so runs the notifications).

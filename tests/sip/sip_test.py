@@ -96,16 +96,21 @@ def outcomes():  # the SIP line's calls in the telephony stand-in's log, in orde
     return re.findall(r"^call device=1 .* outcome=(\w+)", log, re.M)
 
 
-def tap(text):
-    """Taps the main dialog's radio button showing text on the device's screen (as web_test)."""
-    rc = (ROOT / "res/Ostrel.rc").read_text(encoding="utf-8")
-    x, y, _, h = map(int, re.search(r'CONTROL "%s",[^,]+,[^,]+,[^,]+,\s*(\d+), (\d+), (\d+), (\d+)'
-                                    % re.escape(text), rc).groups())
+def tap(x, y):
+    """Taps the device's screen at (x, y), as web_test does on its page."""
     env = dict(os.environ, DISPLAY=(STATE / "display").read_text().strip())
     window = subprocess.run(["xdotool", "search", "--name", "^Default - Wine desktop$"], env=env,
                             capture_output=True, text=True).stdout.split()[0]
-    subprocess.run(["xdotool", "mousemove", "--window", window, str(round(x * 7 / 4) + 7),
-                    str(round(26 + (y + h / 2) * 14 / 8)), "click", "1"], env=env, check=True)
+    subprocess.run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"],
+                   env=env, check=True)
+
+
+def circle(text):
+    """The centre of the radio button's circle showing text in the portrait main dialog."""
+    rc = (ROOT / "res/Ostrel.rc").read_text(encoding="utf-8")
+    x, y, _, h = map(int, re.search(r'CONTROL "%s",[^,]+,[^,]+,[^,]+,\s*(\d+), (\d+), (\d+), (\d+)'
+                                    % re.escape(text), rc).groups())
+    return round(x * 7 / 4) + 7, round(26 + (y + h / 2) * 14 / 8)
 
 
 def listening(port):
@@ -113,19 +118,10 @@ def listening(port):
                           text=True).stdout.strip()
 
 
-def command_lines():  # of every process, as ps shows them
-    for path in Path("/proc").glob("[0-9]*/cmdline"):
-        try:
-            yield path.read_bytes()
-        except OSError:
-            pass
-
-
 def relay(port, *options):
     """Another relay on the same device, its bridge under Wine as tools/sip-line starts it."""
-    line = Lines(["bash", "-c", 'source tools/wine-env && exec "$@"', "relay", RELAY, "--port",
-                  str(port), *options, "--", "/usr/lib/wine/wine64",
-                  ROOT / "build/emulator/bin/sip_bridge.exe", "1"], cwd=ROOT,
+    line = Lines([RELAY, "--port", str(port), *options, "--", ROOT / "tools/wine-run",
+                  ROOT / "build/emulator/bin/sip_bridge.exe", "1"],
                  env=dict(os.environ, OSTREL_WINE_STATE=str(STATE)))
     line.port = port
     line.expect("takes calls at")
@@ -170,14 +166,14 @@ try:
     check(registrar.wait(timeout=60) == 0, "the registrar's call did not go its way:\n" +
           (STATE / "registrar.errors").read_text(errors="replace")[-2000:])
     registered.expect(r"^sip: call from 5551234: dropped \(486")
-    check(not any(b"Kv7-s3cret" in line for line in command_lines()),
-          "the password shows on a command line")
+    check("Kv7-s3cret" not in subprocess.run(["ps", "-eo", "args"], capture_output=True,
+                                             text=True).stdout, "ps shows the password")
     sipp("unanswered", rings[:1], registered.port)
     registered.process.terminate()
 
     # After "Reject All Calls" is tapped, every caller is declined; the console's own calls
     # (line 0) say when the tap has taken.
-    tap("Reject All Calls")
+    tap(*circle("Reject All Calls"))
     deadline = time.monotonic() + 20
     while time.monotonic() < deadline:
         console.send("call 5550100")
@@ -189,6 +185,16 @@ try:
     os.kill(int((STATE / "sip-line.relay").read_text()), signal.SIGKILL)
     console.expect(r"^sip: the SIP line ended \(status 137\); starting it again$")
     console.expect("takes calls at")
+    sipp("declined", declined[:1], port)
+
+    # "Deactive" (Operate, then its last item) and start: the line reaches the new program.
+    while "shutdown" not in (STATE / "telephony.log").read_text():
+        check(time.monotonic() < deadline + 60, "Deactive did not end the program")
+        tap(33, 307)
+        tap(45, 284)
+    console.send("start")
+    console.send("call 5550100")  # answered once the start is done
+    console.expect("^(dropped|rang)$")
     sipp("declined", declined[:1], port)
 finally:
     # Also after a failure, so that the next run does not meet this one's session.
