@@ -77,7 +77,7 @@ def table():
     return [(caller.replace("{LONG}", "1" * 3000), flow) for caller, flow in rows]
 
 
-def sipp(scenario, callers, port):
+def sipp(scenario, callers, port, *options):
     """Calls 127.0.0.1:port once from each caller with the scenario; fails unless every call
     went the scenario's way."""
     rows, errors = STATE / f"{scenario}.csv", STATE / f"{scenario}.errors"
@@ -85,7 +85,7 @@ def sipp(scenario, callers, port):
     errors.unlink(missing_ok=True)
     done = subprocess.run(["sipp", "-sf", HERE / f"{scenario}.xml", "-inf", rows, "-m",
                            str(len(callers)), *SIPP, "-p", str(free_port()), "-error_file", errors,
-                           f"127.0.0.1:{port}"],
+                           *options, f"127.0.0.1:{port}"],
                           stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT, timeout=60)
     check(done.returncode == 0, f"{scenario}: a call went another way:\n" +
           (errors.read_text(errors="replace")[-2000:] if errors.exists() else ""))
@@ -94,6 +94,12 @@ def sipp(scenario, callers, port):
 def outcomes():  # the SIP line's calls in the telephony stand-in's log, in order
     log = (STATE / "telephony.log").read_text(errors="replace")
     return re.findall(r"^call device=1 .* outcome=(\w+)", log, re.M)
+
+
+def ringing_left():  # the SIP line's calls that rang in the stand-in and were not hung up
+    log = (STATE / "telephony.log").read_text(errors="replace")
+    rang = re.findall(r"^call device=1 line=\S+ call=(\S+) .*outcome=rang", log, re.M)
+    return set(rang) - set(re.findall(r"^hangup call=(\S+) result=0", log, re.M))
 
 
 def tap(x, y):
@@ -146,6 +152,12 @@ try:
     console.expect(r"^sip: call from 5550000: ended, the caller hung up \(487\)$")
     check(outcomes() == ["dropped"] * len(declined) + ["rang"] * len(rings),
           f"the stand-in's log shows {outcomes()}")
+    # Callers who hang up before the verdict; every call that rang is hung up in the stand-in.
+    sipp("cancelled", rings, port, "-t", "t1")
+    deadline = time.monotonic() + 20
+    while ringing_left():
+        check(time.monotonic() < deadline, f"calls left ringing in the stand-in: {ringing_left()}")
+        time.sleep(0.1)
 
     # A second line on the same device forwards the calls it leaves alone.
     forwarding = relay(free_port(), "--forward", "sip:desk@example.net")
