@@ -13,6 +13,7 @@ packages=(
     libbenchmark-dev
     x11vnc websockify novnc iproute2
     chromium chromium-driver python3-selenium
+    libre-dev sip-tester
 )
 
 missing=()

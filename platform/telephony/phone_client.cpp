@@ -56,18 +56,17 @@ PhoneOutcome Failure(const std::wstring& error)
 
 }  // namespace
 
-PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs)
+PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs, HWND window)
 {
     if (call.callerNumber.size() > kMaxCallerChars)
         return Failure(L"the caller number is longer than 255 characters");
     if (call.padBytes > kMaxRecordBytes || call.neededBytes > kMaxRecordBytes)
         return Failure(L"padding and needed size are limited to 16 MiB");
-    HWND window = FindTelephonyApp();
+    window = window ? window : FindTelephonyApp();
     if (!window)
         return Failure(
             L"no telephony application is running (no window of class OstrelTelephonyStandIn)");
 
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     CallRequest request = MakeRequest(call);
     ULONG_PTR reply = 0;
     if (!SendRequest(window, kPlaceCallRequest, &request, sizeof(request), timeoutMs, reply))
@@ -83,18 +82,32 @@ PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs)
         outcome.result = PhoneResult::Rang;
         return outcome;
     case CallReply::Rang:
-        break;
+        outcome.result = PhoneResult::Rang;
+        outcome.lineOpened = true;
+        outcome.ringing = ReplyCall(reply);
+        return outcome;
     default:
         return Failure(L"the telephony service refused the call");
     }
+}
 
-    // It rang; now the caller gives up.
-    HangUpRequest hangUp = {ReplyCall(reply)};
-    if (!SendRequest(window, kHangUpRequest, &hangUp, sizeof(hangUp), Remaining(deadline), reply))
+bool HangUpCall(DWORD ringing, DWORD timeoutMs, HWND window)
+{
+    window = window ? window : FindTelephonyApp();
+    HangUpRequest hangUp = {ringing};
+    ULONG_PTR reply = 0;
+    return window && SendRequest(window, kHangUpRequest, &hangUp, sizeof(hangUp), timeoutMs, reply);
+}
+
+PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    PhoneOutcome outcome = OfferCall(call, timeoutMs);
+    // It rang; now the caller gives up. The outcome is what the application did while the call
+    // was offered; a later drop is not counted.
+    if (outcome.ringing && !HangUpCall(outcome.ringing, Remaining(deadline)))
         return Failure(L"the telephony application did not handle the hang-up in time");
-    // The outcome is what the application did while the call was offered; a later drop is not counted.
-    outcome.result = PhoneResult::Rang;
-    outcome.lineOpened = true;
+    outcome.ringing = 0;
     return outcome;
 }
 

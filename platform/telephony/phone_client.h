@@ -39,11 +39,21 @@ struct PhoneOutcome {
     PhoneResult result = PhoneResult::Error;
     bool lineOpened = false;  // false with Rang: no line was open on that device, nobody was told
     std::wstring error;       // what went wrong, for Error
+    DWORD ringing = 0;        // OfferCall: the call that rings until HangUpCall; 0 for none
 };
 
 // Delivers the call to the running telephony application and waits, at most timeoutMs in all,
 // until its notifications have been handled; a call that was not dropped is then hung up.
 [[nodiscard]] PhoneOutcome PlaceCall(const PhoneCall& call, DWORD timeoutMs);
+
+// PlaceCall's first half: a call that was not dropped on an open line keeps ringing (its handle
+// in `ringing`) until HangUpCall ends it, as a caller who waits. With `window` (FindTelephonyApp's),
+// a caller placing many calls looks the application up once; a window that is gone fails the call
+// as no application does.
+[[nodiscard]] PhoneOutcome OfferCall(const PhoneCall& call, DWORD timeoutMs, HWND window = nullptr);
+// The caller gives up: false when the application did not take the hang-up in time (a call it
+// no longer has is hung up already).
+bool HangUpCall(DWORD ringing, DWORD timeoutMs, HWND window = nullptr);
 
 // PlaceCall for a test whose own thread is the telephony application: the call is placed from
 // a helper thread while this thread dispatches its messages (and so runs the notifications).
