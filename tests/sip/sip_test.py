@@ -77,6 +77,10 @@ def table():
     return [(caller.replace("{LONG}", "1" * 3000), flow) for caller, flow in rows]
 
 
+def tail(path):  # the end of what SIPp wrote there, if it wrote anything
+    return path.read_text(errors="replace")[-2000:] if path.exists() else ""
+
+
 def sipp(scenario, callers, port, *options):
     """Calls 127.0.0.1:port once from each caller with the scenario; fails unless every call
     went the scenario's way."""
@@ -87,8 +91,7 @@ def sipp(scenario, callers, port, *options):
                            str(len(callers)), *SIPP, "-p", str(free_port()), "-error_file", errors,
                            *options, f"127.0.0.1:{port}"],
                           stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT, timeout=60)
-    check(done.returncode == 0, f"{scenario}: a call went another way:\n" +
-          (errors.read_text(errors="replace")[-2000:] if errors.exists() else ""))
+    check(done.returncode == 0, f"{scenario}: a call went another way:\n" + tail(errors))
 
 
 def outcomes():  # the SIP line's calls in the telephony stand-in's log, in order
@@ -171,12 +174,13 @@ try:
     account.write_text(f"address sip:alice@example.net\nregistrar sip:127.0.0.1:{registrar_port}"
                        "\nuser alice\npassword Kv7-s3cret\n")
     account.chmod(0o600)
+    (STATE / "registrar.errors").unlink(missing_ok=True)
     registrar = subprocess.Popen(["sipp", "-sf", HERE / "registrar.xml", "-m", "1", *SIPP,
                                   "-error_file", STATE / "registrar.errors", "-p",
                                   str(registrar_port)], stdout=subprocess.DEVNULL)
     registered = relay(free_port(), "--account", account, "--ring-seconds", "1")
-    check(registrar.wait(timeout=60) == 0, "the registrar's call did not go its way:\n" +
-          (STATE / "registrar.errors").read_text(errors="replace")[-2000:])
+    check(registrar.wait(timeout=60) == 0,
+          "the registrar's call did not go its way:\n" + tail(STATE / "registrar.errors"))
     registered.expect(r"^sip: call from 5551234: dropped \(486")
     check("Kv7-s3cret" not in subprocess.run(["ps", "-eo", "args"], capture_output=True,
                                              text=True).stdout, "ps shows the password")
