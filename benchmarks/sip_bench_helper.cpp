@@ -12,15 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "aygshell_standin.h"
 #include "benchmarks/bench_clock.h"
 #include "platform/telephony/standin_protocol.h"
 #include "resource.h"
 #include "tests/support/desktop_driver.h"
 
 namespace {
-
-const DWORD kDeadlineMs = 30000;
 
 int Fail(const char* what)
 {
@@ -31,7 +28,7 @@ int Fail(const char* what)
 int RoundTrips(int count, int everyMs)
 {
     ProgramUnderTest peer;
-    if (!peer.Start(PathBesideThisProgram(L"bench_peer.exe"), {}, {{L"BENCH_PEER_WINDOW", L"1"}}) ||
+    if (!peer.Start(PathBesideThisProgram(L"bench_peer.exe"), {{L"BENCH_PEER_WINDOW", L"1"}}) ||
         !WaitUntil([] { return FindWindowW(L"OstrelBenchPeer", nullptr) != nullptr; }, kDeadlineMs))
         return Fail("the peer window did not appear");
     static CallRequest payload = {};
@@ -53,18 +50,10 @@ int RoundTrips(int count, int everyMs)
 
 int Editor(bool open)
 {
-    if (open) {
-        HWND main = FindWindowW(nullptr, L"Quellar");
-        PostMessageW(GetDlgItem(main, IDC_SET_BLACKLIST), BM_CLICK, 0, 0);
-        return WaitForTopLevelWindow(L"Setting", 0, kDeadlineMs) ? 0
-                                                                 : Fail("the editor did not open");
-    }
     HWND editor = FindWindowW(nullptr, L"Setting");
-    if (!WaitUntil([&] { return Click(StripButton(AYGSHELL_STANDIN_TITLE_CLASS, L"ok")); },
-                   kDeadlineMs) ||
-        !WaitUntil([&] { return !IsWindow(editor); }, kDeadlineMs))
-        return Fail("the editor did not close");
-    return 0;
+    const Step step =
+        open ? OpenEditor(FindWindowW(nullptr, L"Quellar"), editor) : CloseWithOk(editor);
+    return step ? 0 : Fail(open ? "the editor did not open" : "the editor did not close");
 }
 
 }  // namespace
