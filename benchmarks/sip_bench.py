@@ -8,13 +8,15 @@ SIPp's clock counts whole milliseconds, so INVITE to 486 is timed where the rela
 Prints ./bench's rows."""
 import os
 import re
-import socket
 import statistics
+import sys
 import subprocess
 import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT / "tests/support"))
+from ports import free_port  # noqa: E402
 STATE = Path(os.environ["OSTREL_WINE_STATE"])
 BIN = ROOT / "build/bench-emulator/bin"
 RELAY = ROOT / "build/bench-host/bin/sip-line"
@@ -25,17 +27,6 @@ LISTED = "5551234"
 
 def wine(*command, **options):
     return subprocess.Popen([ROOT / "tools/wine-run", *command], stdin=subprocess.DEVNULL, **options)
-
-
-def free_port():  # free for UDP and TCP alike
-    while True:
-        with socket.socket() as tcp, socket.socket(type=socket.SOCK_DGRAM) as udp:
-            tcp.bind(("127.0.0.1", 0))
-            try:
-                udp.bind(("127.0.0.1", tcp.getsockname()[1]))
-                return tcp.getsockname()[1]
-            except OSError:
-                pass
 
 
 def relay(port, times, *bridge):

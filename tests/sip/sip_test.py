@@ -16,6 +16,8 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests/support"))
+from ports import free_port  # noqa: E402
 HERE = ROOT / "tests/sip"
 STATE = Path(sys.argv[1]).resolve()
 RELAY = ROOT / "build/host/bin/sip-line"
@@ -26,17 +28,6 @@ SIPP = ["-r", "50", "-i", "127.0.0.1", "-nostdin", "-timeout", "30s", "-timeout_
 def check(condition, what):
     if not condition:
         sys.exit("sip_test: " + what)
-
-
-def free_port():  # free for UDP and TCP alike
-    while True:
-        with socket.socket() as tcp, socket.socket(type=socket.SOCK_DGRAM) as udp:
-            tcp.bind(("127.0.0.1", 0))
-            try:
-                udp.bind(("127.0.0.1", tcp.getsockname()[1]))
-                return tcp.getsockname()[1]
-            except OSError:
-                pass
 
 
 class Lines:

@@ -20,17 +20,13 @@ from selenium.webdriver.support import expected_conditions
 from selenium.webdriver.support.ui import WebDriverWait
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests/support"))
+from ports import free_port  # noqa: E402
 STATE = Path(os.path.abspath(sys.argv[1]))
 
 # Where the screen shows the radio button circles of "Accept All Calls" and "Block Quellar Only"
 # (res/Ostrel.rc's dialog units in pixels: 7 x 14 base units at 96 dpi, below the 26-pixel strip).
 ACCEPT_ALL, BLOCK_LISTED = (44, 84), (44, 115)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def listeners(port):  # the local addresses listening on port
