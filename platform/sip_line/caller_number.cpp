@@ -1,6 +1,8 @@
 // From URI to caller number: the user part's %-escapes, UTF-8 to UTF-16, the cut.
 #include "platform/sip_line/caller_number.h"
 
+#include "hex_digit.h"
+
 #include <cstdint>
 
 namespace {
@@ -24,23 +26,12 @@ std::string_view UpToSemicolon(std::string_view text)
     return text.substr(0, text.find(';'));
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecoded(std::string_view text)
 {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        const int high = text[i] == '%' && i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
         if (low >= 0) {
             bytes += char(high * 16 + low);
             i += 2;

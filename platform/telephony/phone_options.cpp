@@ -1,6 +1,8 @@
 // Parses the phone tool's command line into a call to place or a wait.
 #include "platform/telephony/phone_options.h"
 
+#include "hex_digit.h"
+
 namespace {
 
 // Decimal, or hexadecimal with 0x; the whole text must be the number and fit 32 bits.
@@ -12,15 +14,8 @@ bool ParseNumber(const std::wstring& text, DWORD& out)
         return false;
     unsigned long long value = 0;
     for (size_t i = start; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        int digit = -1;
-        if (c >= L'0' && c <= L'9')
-            digit = c - L'0';
-        else if (hex && c >= L'a' && c <= L'f')
-            digit = c - L'a' + 10;
-        else if (hex && c >= L'A' && c <= L'F')
-            digit = c - L'A' + 10;
-        if (digit < 0)
+        const int digit = HexDigitValue(text[i]);
+        if (digit < 0 || (!hex && digit > 9))
             return false;
         value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
         if (value > 0xFFFFFFFFull)

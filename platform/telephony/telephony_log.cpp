@@ -1,21 +1,12 @@
 // Reads the stand-in's operation log back for tests: one entry per line, fields by name.
 #include "platform/telephony/phone_client.h"
 
+#include "hex_digit.h"
+
 #include <fstream>
 #include <sstream>
 
 namespace {
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Undoes the log's \xHH escapes of blanks, control characters and the backslash.
 std::string Unescape(const std::string& value)
@@ -23,8 +14,9 @@ std::string Unescape(const std::string& value)
     std::string text;
     for (size_t i = 0; i < value.size(); ++i) {
         if (value[i] == '\\' && i + 3 < value.size() && value[i + 1] == 'x' &&
-            HexDigit(value[i + 2]) >= 0 && HexDigit(value[i + 3]) >= 0) {
-            text += static_cast<char>(HexDigit(value[i + 2]) * 16 + HexDigit(value[i + 3]));
+            HexDigitValue(value[i + 2]) >= 0 && HexDigitValue(value[i + 3]) >= 0) {
+            text +=
+                static_cast<char>(HexDigitValue(value[i + 2]) * 16 + HexDigitValue(value[i + 3]));
             i += 3;
         } else {
             text += value[i];
